@@ -1,0 +1,28 @@
+# The project's two commands: `make test` (build and run every test) and `make demo`.
+# Both install missing Debian packages first, so they work on a fresh machine.
+.PHONY: all deps build test test-asan fuzz bench windows clean
+
+WERROR ?= $(if $(CI),ON,OFF)
+
+all: build
+
+deps:
+	bash scripts/install-deps.sh
+
+build: deps
+	cmake --preset release -DDRAFT2D_WERROR=$(WERROR)
+	cmake --build --preset release
+
+test: build
+	ctest --preset release
+
+test-asan: deps
+	cmake --preset asan -DDRAFT2D_WERROR=$(WERROR)
+	cmake --build --preset asan
+	ctest --preset asan
+
+bench: build
+	bash scripts/run-benchmarks.sh build/release
+
+clean:
+	rm -rf build

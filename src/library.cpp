@@ -1,0 +1,10 @@
+// The library's process-wide objects.
+//
+// They are defined here, in one translation unit, so that their construction order is the load
+// order below and their destruction runs in reverse at unload:
+//   1. CLineTypes::c_solidLine     the empty solid line type
+//   2. CLineTypes::c_object        the registry, filled with the standard line types
+//   3. mgMatrix::unitMatrix()      the identity matrix
+//      mgPoint::xUnitVector()      the unit vector along x
+//   4. mgSymbols::c_object         the empty symbol library
+// Each subsystem adds its objects here when it is built.
