@@ -8,3 +8,12 @@
 //      mgPoint::xUnitVector()      the unit vector along x
 //   4. mgSymbols::c_object         the empty symbol library
 // Each subsystem adds its objects here when it is built.
+
+#include "values/mgMatrix.h"
+#include "values/mgPoint.h"
+#include "values/values_p.h"
+
+// 3. The identity matrix and the unit vector along x. Their constructors are constexpr, so both are
+// constant-initialised: valid before any dynamic initialisation and never destroyed.
+const mgMatrix draft2d::detail::g_unitMatrix;
+const mgPoint draft2d::detail::g_xUnitVector(1.0, 0.0);
