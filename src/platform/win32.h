@@ -19,4 +19,7 @@
 #else
 #include "platform/posix/wintypes.h"
 #include "platform/posix/winkernel.h"
+#include "platform/posix/wingdi.h"
+#include "platform/posix/winuser.h"
+#include "platform/posix/wincrt.h"
 #endif

@@ -40,8 +40,8 @@ typedef LONG_PTR LPARAM;
 #endif
 
 // Handles are opaque pointers to distinct incomplete types, as with STRICT on Windows.
-#define D2D_DECLARE_HANDLE(name)                                                                       \
-    struct name##__;                                                                                   \
+#define D2D_DECLARE_HANDLE(name)                                                                             \
+    struct name##__;                                                                                         \
     typedef struct name##__* name
 D2D_DECLARE_HANDLE(HWND);
 D2D_DECLARE_HANDLE(HINSTANCE);
@@ -52,6 +52,7 @@ D2D_DECLARE_HANDLE(HFONT);
 D2D_DECLARE_HANDLE(HBITMAP);
 D2D_DECLARE_HANDLE(HRGN);
 D2D_DECLARE_HANDLE(HPALETTE);
+typedef void* HANDLE;
 typedef void* HGDIOBJ;
 typedef HINSTANCE HMODULE;
 #undef D2D_DECLARE_HANDLE
@@ -83,6 +84,7 @@ typedef struct tagSIZE {
 #define HIBYTE(w) ((BYTE)((((DWORD)(w)) >> 8) & 0xff))
 #define LOWORD(l) ((WORD)(((DWORD)(l)) & 0xffff))
 #define HIWORD(l) ((WORD)((((DWORD)(l)) >> 16) & 0xffff))
-#define MAKELONG(a, b) ((LONG)(((WORD)(((DWORD)(a)) & 0xffff)) | ((DWORD)((WORD)(((DWORD)(b)) & 0xffff))) << 16))
+#define MAKELONG(a, b)                                                                                       \
+    ((LONG)(((WORD)(((DWORD)(a)) & 0xffff)) | ((DWORD)((WORD)(((DWORD)(b)) & 0xffff))) << 16))
 
 #define MAX_PATH 260

@@ -1,0 +1,260 @@
+// Internal structures of our GDI: objects behind the handles, device contexts, surfaces and the
+// call trace. Shared by the gdi_*.cpp sources, the devices and the font engine (text*/font*).
+//
+// Handles are pointers to GdiObject-derived structures. Every live object is in a registry, so a
+// handle is checked (live, right kind) before it is used: null, deleted or foreign handles give the
+// Win32 failure results instead of touching memory.
+#pragma once
+
+#include <cairo.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/win32.h"
+
+namespace draft2d {
+namespace detail {
+
+enum class ObjKind : uint8_t { Pen, Brush, Font, Bitmap, Dc };
+
+struct GdiObject {
+    explicit GdiObject(ObjKind k);
+    virtual ~GdiObject();
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+
+    ObjKind kind;
+    int stockIndex = -1;  // GetStockObject index for stock objects (never freed), else -1
+    uint64_t serial = 0;  // unique in the process, never reused (trace numbering, restore checks)
+    int selectCount = 0;  // device contexts in which the object is currently selected
+    bool counted = false; // included in the live object counts
+    bool isStock() const { return stockIndex >= 0; }
+};
+
+struct Pen : GdiObject {
+    Pen() : GdiObject(ObjKind::Pen) {}
+    DWORD style = PS_SOLID; // full PS_ flags (type, style, end cap, join)
+    DWORD width = 1;        // logical units; 0 means one pixel for cosmetic pens
+    LOGBRUSH brush{BS_SOLID, 0, 0};
+    bool extended = false; // made by ExtCreatePen: GetObjectA reports an EXTLOGPEN, else a LOGPEN
+    std::vector<DWORD> userStyle;
+    int lineStyle() const { return static_cast<int>(style & PS_STYLE_MASK); }
+    bool geometric() const { return (style & PS_TYPE_MASK) == PS_GEOMETRIC; }
+};
+
+struct Brush : GdiObject {
+    Brush() : GdiObject(ObjKind::Brush) {}
+    LOGBRUSH lb{BS_SOLID, 0, 0};
+};
+
+struct Font : GdiObject {
+    Font() : GdiObject(ObjKind::Font) {}
+    LOGFONTA lf{};
+    // Per-font data of the font engine (matched face, metrics), made on first use and freed with
+    // the font by engineFree.
+    void* engineData = nullptr;
+    void (*engineFree)(void*) = nullptr;
+    ~Font() override;
+};
+
+// A drawing target shared between Cairo and our direct pixel loops. Before direct writes Cairo's
+// pending work is flushed; before Cairo draws again it is told the pixels changed.
+struct Surface {
+    cairo_surface_t* surface = nullptr;
+    bool isImage = false; // image surface: pixels reachable; otherwise a vector (PDF) surface
+    int width = 0;        // device pixels
+    int height = 0;
+    bool cairoPending = false; // Cairo drew since the last flush
+    bool directDirty = false;  // pixels written directly since Cairo last knew
+
+    Surface() = default;
+    Surface(const Surface&) = delete;
+    Surface& operator=(const Surface&) = delete;
+    ~Surface();
+
+    // Direct access to image pixels (0x00RRGGBB words); null for vector surfaces.
+    uint32_t* beginDirect();
+    int strideWords() const;
+    void endDirect() { directDirty = true; }
+    void beforeCairo();
+    void afterCairo() { cairoPending = true; }
+};
+
+struct Dc;
+
+struct Bitmap : GdiObject {
+    Bitmap() : GdiObject(ObjKind::Bitmap) {}
+    Surface surf;
+    Dc* selectedIn = nullptr; // a bitmap is selected in at most one DC (stock: any number)
+};
+
+// One line per call, see devices.h for the format.
+struct TraceSink {
+    bool on = false;
+    std::vector<std::string> lines;
+    uint64_t deviceDcSerial = 0;           // the device's own DC, shown as dc#0
+    std::unordered_map<uint64_t, int> ids; // object serial -> number shown
+    int nextId[5] = {1, 1, 1, 1, 1};       // per ObjKind
+    TraceSink();
+    ~TraceSink();
+    TraceSink(const TraceSink&) = delete;
+    TraceSink& operator=(const TraceSink&) = delete;
+};
+
+// State that SaveDC saves and RestoreDC restores.
+struct DcState {
+    Pen* pen = nullptr;
+    Brush* brush = nullptr;
+    Font* font = nullptr;
+    Bitmap* bitmap = nullptr; // memory DCs only
+    POINT pos{0, 0};          // current position, logical units
+    int bkMode = OPAQUE;
+    COLORREF bkColor = 0xFFFFFF;
+    COLORREF textColor = 0x000000;
+    UINT textAlign = TA_LEFT | TA_TOP;
+    int charExtra = 0;
+    int breakExtra = 0; // SetTextJustification
+    int breakCount = 0;
+    int mapMode = MM_TEXT;
+    int graphicsMode = GM_COMPATIBLE;
+    int polyFillMode = ALTERNATE;
+    int arcDirection = AD_COUNTERCLOCKWISE;
+};
+
+struct SavedDcState {
+    DcState st;
+    uint64_t penSerial = 0, brushSerial = 0, fontSerial = 0, bitmapSerial = 0;
+};
+
+enum class DcKind : uint8_t { Device, Memory, Screen };
+
+struct DeviceCaps {
+    int technology = DT_RASDISPLAY;
+    int width = 0; // HORZRES, device pixels
+    int height = 0;
+    int dpiX = 96;
+    int dpiY = 96;
+    int numColors = -1;
+    int bitsPixel = 32;
+    double widthMm = 0; // HORZSIZE
+    double heightMm = 0;
+};
+
+// A point of a GDI path, device coordinates (pixel corners at integers).
+struct PathPoint {
+    double x, y;
+    enum Type : uint8_t { Move, Line, Bezier } type;
+    bool closes; // closes its figure after this point
+};
+
+struct Dc : GdiObject {
+    Dc() : GdiObject(ObjKind::Dc) {}
+    ~Dc() override;
+
+    DcKind dcKind = DcKind::Device;
+    DeviceCaps caps;
+    DcState st;
+    std::vector<SavedDcState> saved;
+
+    Surface* target = nullptr;           // the device's surface, or the bitmap selected in a memory DC
+    std::unique_ptr<Surface> ownSurface; // screen DCs draw on a surface of their own
+    cairo_t* cr = nullptr;               // made on first use for the current target
+    double pdfScale = 1.0;               // Cairo user units per device pixel on vector targets (72 / dpi)
+
+    bool pathOpen = false;       // between BeginPath and EndPath
+    bool pathReady = false;      // EndPath done, path waiting for StrokePath/FillPath
+    std::vector<PathPoint> path; // device coordinates
+
+    std::shared_ptr<TraceSink> trace; // shared by a device's DC and the memory DCs made from it
+
+    // Per-DC data of the font engine, freed with the DC by textFree.
+    void* textData = nullptr;
+    void (*textFree)(void*) = nullptr;
+};
+
+// ---- Handles ------------------------------------------------------------------------------------
+
+// The live object behind a handle, or null (null handle, deleted, never ours, other kind).
+GdiObject* lookupObject(const void* handle);
+Dc* lookupDc(HDC hdc);
+Pen* lookupPen(const void* h);
+Brush* lookupBrush(const void* h);
+Font* lookupFont(const void* h);
+Bitmap* lookupBitmap(const void* h);
+// The LOGFONTA of a font handle, or null.
+const LOGFONTA* fontLogFont(HFONT h);
+
+// Registers a new object (gives it a serial; counted ones enter the live counts) and removes one.
+void registerObject(GdiObject* obj, bool counted);
+void destroyObject(GdiObject* obj); // unregisters and deletes
+
+// Creates a device context for a device or the screen (not counted as a live object unless
+// countIt). The surface stays owned by the caller and must outlive the DC.
+Dc* createDeviceDc(DcKind kind, const DeviceCaps& caps, Surface* surface, double pdfScale, bool countIt);
+void deleteDeviceDc(Dc* dc);
+
+// Selects the device's defaults (stock pen, brush, font) into a fresh DC.
+void initDcDefaults(Dc& dc);
+
+// ---- Coordinates --------------------------------------------------------------------------------
+
+// Logical to device coordinates under the DC's mapping mode (MM_TEXT: the identity; the metric and
+// English modes scale by the device resolution and turn y upward, origin unchanged).
+void toDevice(const Dc& dc, double& x, double& y);
+double deviceScaleX(const Dc& dc); // device pixels per logical unit (signed for y)
+double deviceScaleY(const Dc& dc);
+void toLogical(const Dc& dc, double& x, double& y);
+
+// ---- Cairo --------------------------------------------------------------------------------------
+
+// The DC's Cairo context in device-pixel units, with antialiasing off, ready to draw on the current
+// target (null when the DC has no target). Call cairoDone after drawing.
+cairo_t* cairoFor(Dc& dc);
+void cairoDone(Dc& dc);
+// Sets the source of cr to a COLORREF.
+void setSourceColor(cairo_t* cr, COLORREF c);
+
+// ---- Trace --------------------------------------------------------------------------------------
+
+inline bool tracing(const Dc* dc) {
+    return dc && dc->trace && dc->trace->on;
+}
+bool anyTracing();
+// Appends "Name(args)" to the DC's trace, with the "dc#N: " prefix for DCs other than dc#0.
+void traceDc(const Dc& dc, const std::string& call);
+// Appends a line to every trace that is on (calls without a DC).
+void traceAll(const std::string& call);
+// Formats of the trace (devices.h). Handles are numbered in the given sink (or in every active sink
+// when sink is null, which is why the handle formatter takes the sink).
+std::string traceHandle(TraceSink* sink, const void* handle);
+std::string traceColor(COLORREF c);
+std::string traceString(const char* s, int n);
+std::string tracePenStyle(DWORD style);
+std::string traceLogBrush(const LOGBRUSH& lb);
+std::string traceTextAlign(UINT align);
+
+// For calls without a DC: makes a line per active sink (handles are numbered per sink).
+template <typename F>
+void traceEach(F&& makeLine);
+std::vector<TraceSink*>& activeSinks();
+
+template <typename F>
+void traceEach(F&& makeLine) {
+    for (TraceSink* s : activeSinks())
+        if (s->on)
+            s->lines.push_back(makeLine(s));
+}
+
+// ---- Stock objects ------------------------------------------------------------------------------
+
+Pen* stockPen(int index);     // WHITE_PEN, BLACK_PEN, NULL_PEN
+Brush* stockBrush(int index); // WHITE_BRUSH ... NULL_BRUSH
+Font* stockFont(int index);   // SYSTEM_FONT etc.
+Bitmap* defaultBitmap();      // the 1 x 1 bitmap of a fresh memory DC
+
+} // namespace detail
+} // namespace draft2d
