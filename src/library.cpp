@@ -9,9 +9,15 @@
 //   4. mgSymbols::c_object         the empty symbol library
 // Each subsystem adds its objects here when it is built.
 
+#include "linetype/CLineType.h"
 #include "values/mgMatrix.h"
 #include "values/mgPoint.h"
 #include "values/values_p.h"
+
+// 1. The solid line type, shared by every view and never stored in a registry.
+CLineType CLineTypes::c_solidLine;
+// 2. The process-wide registry, holding the fourteen standard line types from the start.
+CLineTypes CLineTypes::c_object(1);
 
 // 3. The identity matrix and the unit vector along x. Their constructors are constexpr, so both are
 // constant-initialised: valid before any dynamic initialisation and never destroyed.
