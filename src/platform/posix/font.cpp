@@ -1,0 +1,630 @@
+// Font matching (fontconfig plus our alias table), face loading (FreeType through cairo-ft), the
+// per-LOGFONTA font cache, and layout of GBK text.
+#include "platform/posix/font_p.h"
+
+#include "platform/posix/text_gbk.h"
+
+#include <cairo-ft.h>
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_TRUETYPE_TABLES_H
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <tuple>
+
+namespace draft2d::detail {
+
+// ---------------------------------------------------------------------------------------------------
+// Alias table. fontconfig knows none of the Windows Chinese face names, and its own fallback for an
+// unknown name is whatever the system likes best, so Windows names are mapped here to installed
+// families with the same style (Song/Ming serif faces, Hei sans faces) or the same metrics (Liberation).
+
+namespace {
+
+struct Alias {
+    const char* windowsName; // GBK bytes; ASCII names compare case-insensitively
+    const char* family;      // fontconfig family
+};
+
+constexpr const char* kSong = "AR PL UMing CN";
+constexpr const char* kHei = "WenQuanYi Zen Hei";
+
+const Alias kAliases[] = {
+    {"\xcb\xce\xcc\xe5", kSong},         // 宋体
+    {"\xd0\xc2\xcb\xce\xcc\xe5", kSong}, // 新宋体
+    {"SimSun", kSong},
+    {"NSimSun", kSong},
+    {"\xb7\xc2\xcb\xce_GB2312", kSong}, // 仿宋_GB2312
+    {"\xb7\xc2\xcb\xce", kSong},        // 仿宋
+    {"FangSong_GB2312", kSong},
+    {"FangSong", kSong},
+    {"\xbf\xac\xcc\xe5_GB2312", kSong}, // 楷体_GB2312
+    {"\xbf\xac\xcc\xe5", kSong},        // 楷体
+    {"KaiTi_GB2312", kSong},
+    {"KaiTi", kSong},
+    {"\xba\xda\xcc\xe5", kHei}, // 黑体
+    {"SimHei", kHei},
+    {"\xce\xa2\xc8\xed\xd1\xc5\xba\xda", kHei}, // 微软雅黑
+    {"Microsoft YaHei", kHei},
+    {"Arial", "Liberation Sans"},
+    {"Helvetica", "Liberation Sans"},
+    {"MS Sans Serif", "Liberation Sans"},
+    {"Microsoft Sans Serif", "Liberation Sans"},
+    {"Tahoma", "Liberation Sans"},
+    {"Times New Roman", "Liberation Serif"},
+    {"Times", "Liberation Serif"},
+    {"Courier New", "Liberation Mono"},
+    {"Courier", "Liberation Mono"},
+};
+
+// Families tried, in order, for characters the primary face lacks.
+const char* const kFallbackFamilies[] = {kSong, kHei, "Liberation Sans"};
+
+constexpr const char* kDefaultWestern = "Liberation Sans";
+constexpr const char* kDefaultChinese = kSong;
+
+constexpr int kGb2312Charset = 134;
+constexpr double kDefaultEm = 12.0;       // lfHeight 0
+constexpr double kMaxPixelSize = 16384.0; // larger heights and widths are clamped
+
+// Rounds a metric in pixels up, so that the hinted glyphs stay inside the cell; the small allowance keeps
+// values that are whole numbers up to floating point noise from growing a pixel.
+int CeilMetric(double px) {
+    return static_cast<int>(std::ceil(px - 1e-6));
+}
+
+bool EqualAsciiNoCase(const char* a, const char* b) {
+    for (;; ++a, ++b) {
+        unsigned char ca = static_cast<unsigned char>(*a), cb = static_cast<unsigned char>(*b);
+        if (ca >= 'A' && ca <= 'Z')
+            ca = static_cast<unsigned char>(ca - 'A' + 'a');
+        if (cb >= 'A' && cb <= 'Z')
+            cb = static_cast<unsigned char>(cb - 'A' + 'a');
+        if (ca != cb)
+            return false;
+        if (ca == 0)
+            return true;
+    }
+}
+
+// GBK face name to UTF-8 for fontconfig; invalid bytes become '?'.
+std::string GbkToUtf8(const char* s) {
+    std::string out;
+    const int n = static_cast<int>(strnlen(s, 31));
+    const auto* u = reinterpret_cast<const unsigned char*>(s);
+    for (int i = 0; i < n;) {
+        const GbkChar ch = DecodeGbkChar(u + i, n - i);
+        char buf[4];
+        out.append(buf, static_cast<size_t>(EncodeUtf8(ch.code, buf)));
+        i += ch.bytes;
+    }
+    return out;
+}
+
+} // namespace
+
+const char* FontAliasTarget(const char* gbkFaceName) {
+    if (!gbkFaceName)
+        return nullptr;
+    for (const Alias& a : kAliases)
+        if (EqualAsciiNoCase(a.windowsName, gbkFaceName))
+            return a.family;
+    return nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Faces. One FT_Face per (file, index, synthesis), because cairo keeps the synthesis flags on the
+// font face it builds for an FT_Face.
+
+struct FontFace {
+    FT_Face ft = nullptr;
+    cairo_font_face_t* cairo = nullptr;
+    std::string family;
+    int unitsPerEm = 2048;
+    int winAscent = 0;
+    int winDescent = 0;
+    int lineGap = 0; // hhea line gap beyond the Windows cell
+    int avgWidth = 0;
+    int maxWidth = 0;
+    int underlinePos = 0; // font units, negative below the baseline
+    int underlineThickness = 0;
+    int strikeoutPos = 0;
+    int strikeoutSize = 0;
+    int weight = 400;
+
+    ~FontFace() {
+        if (cairo)
+            cairo_font_face_destroy(cairo); // the FT_Face goes with the last reference (user data)
+        else if (ft)
+            FT_Done_Face(ft);
+    }
+};
+
+namespace {
+
+struct FaceKey {
+    std::string file;
+    int index;
+    bool synthBold;
+    bool synthOblique;
+    bool operator<(const FaceKey& o) const {
+        return std::tie(file, index, synthBold, synthOblique) <
+               std::tie(o.file, o.index, o.synthBold, o.synthOblique);
+    }
+};
+
+struct MatchKey {
+    std::string family;
+    bool bold;
+    bool italic;
+    bool operator<(const MatchKey& o) const {
+        return std::tie(family, bold, italic) < std::tie(o.family, o.bold, o.italic);
+    }
+};
+
+// Everything below is guarded by Mutex(): fontconfig configuration, FreeType library, the caches.
+std::mutex& Mutex() {
+    static std::mutex m;
+    return m;
+}
+
+FT_Library FreeType() {
+    static FT_Library lib = [] {
+        FT_Library l = nullptr;
+        if (FT_Init_FreeType(&l) != 0)
+            l = nullptr;
+        return l;
+    }();
+    return lib;
+}
+
+std::map<FaceKey, std::shared_ptr<FontFace>>& FaceCache() {
+    static std::map<FaceKey, std::shared_ptr<FontFace>> cache;
+    return cache;
+}
+
+std::map<MatchKey, std::shared_ptr<FontFace>>& MatchCache() {
+    static std::map<MatchKey, std::shared_ptr<FontFace>> cache;
+    return cache;
+}
+
+const cairo_user_data_key_t kFtFaceKey = {};
+
+void DoneFtFace(void* face) {
+    FT_Done_Face(static_cast<FT_Face>(face));
+}
+
+std::shared_ptr<FontFace> LoadFace(const FaceKey& key, const std::string& family, int weight) {
+    auto& cache = FaceCache();
+    auto it = cache.find(key);
+    if (it != cache.end())
+        return it->second;
+    FT_Library lib = FreeType();
+    if (!lib)
+        return nullptr;
+    auto face = std::make_shared<FontFace>();
+    if (FT_New_Face(lib, key.file.c_str(), key.index, &face->ft) != 0) {
+        face->ft = nullptr;
+        return nullptr;
+    }
+    FT_Face ft = face->ft;
+    face->family = family;
+    face->weight = weight;
+    face->unitsPerEm = ft->units_per_EM > 0 ? ft->units_per_EM : 2048;
+    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(ft, FT_SFNT_OS2));
+    const auto* hhea = static_cast<const TT_HoriHeader*>(FT_Get_Sfnt_Table(ft, FT_SFNT_HHEA));
+    const auto* post = static_cast<const TT_Postscript*>(FT_Get_Sfnt_Table(ft, FT_SFNT_POST));
+    if (os2 && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0) {
+        face->winAscent = os2->usWinAscent;
+        face->winDescent = os2->usWinDescent;
+        face->avgWidth = os2->xAvgCharWidth;
+        face->strikeoutPos = os2->yStrikeoutPosition;
+        face->strikeoutSize = os2->yStrikeoutSize;
+    } else {
+        // Without an OS/2 table the face's own ascender and descender stand in for the Windows ones.
+        face->winAscent = std::max<int>(ft->ascender, 1);
+        face->winDescent = std::max<int>(-ft->descender, 0);
+    }
+    if (face->avgWidth <= 0)
+        face->avgWidth = face->unitsPerEm / 2;
+    if (face->strikeoutSize <= 0) {
+        face->strikeoutSize = face->unitsPerEm / 20;
+        face->strikeoutPos = face->unitsPerEm / 4;
+    }
+    if (hhea) {
+        const int hheaHeight = hhea->Ascender - hhea->Descender + hhea->Line_Gap;
+        face->lineGap = std::max(0, hheaHeight - (face->winAscent + face->winDescent));
+    }
+    if (post && post->underlineThickness > 0) {
+        face->underlinePos = static_cast<FT_Short>(post->underlinePosition);
+        face->underlineThickness = static_cast<FT_Short>(post->underlineThickness);
+    } else {
+        face->underlinePos = -face->unitsPerEm / 10;
+        face->underlineThickness = face->unitsPerEm / 20;
+    }
+    face->maxWidth = static_cast<int>(ft->bbox.xMax - ft->bbox.xMin);
+
+    face->cairo = cairo_ft_font_face_create_for_ft_face(ft, 0);
+    if (cairo_font_face_status(face->cairo) != CAIRO_STATUS_SUCCESS ||
+        cairo_font_face_set_user_data(face->cairo, &kFtFaceKey, ft, DoneFtFace) != CAIRO_STATUS_SUCCESS) {
+        cairo_font_face_destroy(face->cairo);
+        face->cairo = nullptr;
+        return nullptr; // ~FontFace releases the FT_Face
+    }
+    unsigned synth = 0;
+    if (key.synthBold)
+        synth |= CAIRO_FT_SYNTHESIZE_BOLD;
+    if (key.synthOblique)
+        synth |= CAIRO_FT_SYNTHESIZE_OBLIQUE;
+    if (synth)
+        cairo_ft_font_face_set_synthesize(face->cairo, synth);
+    cache.emplace(key, face);
+    return face;
+}
+
+// Finds an installed face of the given family (UTF-8). With exact, a family fontconfig substitutes
+// for another name is refused (null); without, fontconfig's best face for the pattern is taken.
+std::shared_ptr<FontFace> MatchFamily(const std::string& family, bool bold, bool italic, bool exact) {
+    MatchKey mkey{exact ? family : "\x01" + family, bold, italic};
+    auto& cache = MatchCache();
+    auto it = cache.find(mkey);
+    if (it != cache.end())
+        return it->second;
+
+    std::shared_ptr<FontFace> result;
+    FcPattern* pat = FcPatternCreate();
+    if (!family.empty())
+        FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcPatternAddInteger(pat, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(pat, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcPatternAddBool(pat, FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(nullptr, pat, FcMatchPattern);
+    FcDefaultSubstitute(pat);
+    FcResult res = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pat, &res);
+    FcPatternDestroy(pat);
+    if (match) {
+        bool sameFamily = !exact;
+        FcChar8* fam = nullptr;
+        std::string matchedFamily;
+        for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &fam) == FcResultMatch; ++i) {
+            if (i == 0)
+                matchedFamily = reinterpret_cast<const char*>(fam);
+            if (FcStrCmpIgnoreCase(fam, reinterpret_cast<const FcChar8*>(family.c_str())) == 0) {
+                sameFamily = true;
+                matchedFamily = reinterpret_cast<const char*>(fam);
+            }
+        }
+        FcChar8* file = nullptr;
+        int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
+        FcPatternGetInteger(match, FC_INDEX, 0, &index);
+        FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
+        FcPatternGetInteger(match, FC_SLANT, 0, &slant);
+        if (sameFamily && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
+            const bool faceBold = weight >= FC_WEIGHT_DEMIBOLD;
+            FaceKey key{reinterpret_cast<const char*>(file), index, bold && !faceBold,
+                        italic && slant == FC_SLANT_ROMAN};
+            result = LoadFace(key, matchedFamily, faceBold || bold ? 700 : 400);
+        }
+        FcPatternDestroy(match);
+    }
+    cache.emplace(mkey, result);
+    return result;
+}
+
+// Font cache per request. Fonts are shared with the handles that hold them, so dropping the cache
+// when it grows large frees only fonts nobody uses.
+constexpr size_t kFontCacheLimit = 512;
+
+std::unordered_map<FontRequest, std::shared_ptr<TextFont>, FontRequestHash>& FontCache() {
+    static std::unordered_map<FontRequest, std::shared_ptr<TextFont>, FontRequestHash> cache;
+    return cache;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------------
+// Requests
+
+bool FontRequest::operator==(const FontRequest& o) const {
+    return height == o.height && width == o.width && escapement == o.escapement &&
+           orientation == o.orientation && weight == o.weight && italic == o.italic &&
+           underline == o.underline && strikeOut == o.strikeOut && charSet == o.charSet &&
+           std::strncmp(faceName, o.faceName, sizeof(faceName)) == 0;
+}
+
+size_t FontRequestHash::operator()(const FontRequest& r) const {
+    // FNV-1a over the fields; the face name up to its terminator.
+    uint64_t h = 1469598103934665603ull;
+    auto mix = [&h](uint64_t v) {
+        for (int i = 0; i < 8; ++i) {
+            h ^= (v >> (8 * i)) & 0xFF;
+            h *= 1099511628211ull;
+        }
+    };
+    mix(static_cast<uint32_t>(r.height) | (static_cast<uint64_t>(static_cast<uint32_t>(r.width)) << 32));
+    mix(static_cast<uint32_t>(r.escapement) |
+        (static_cast<uint64_t>(static_cast<uint32_t>(r.orientation)) << 32));
+    mix(static_cast<uint32_t>(r.weight) | (uint64_t{r.italic} << 32) | (uint64_t{r.underline} << 33) |
+        (uint64_t{r.strikeOut} << 34) | (uint64_t{r.charSet} << 40));
+    for (size_t i = 0; i < sizeof(r.faceName) && r.faceName[i]; ++i) {
+        h ^= static_cast<unsigned char>(r.faceName[i]);
+        h *= 1099511628211ull;
+    }
+    return static_cast<size_t>(h);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Font
+
+TextFont::TextFont(const FontRequest& req) : request_(req) {
+    request_.faceName[sizeof(request_.faceName) - 1] = '\0';
+}
+
+TextFont::~TextFont() {
+    for (size_t i = 0; i < scaled_.size(); ++i) {
+        if (drawScaled_[i] != scaled_[i])
+            cairo_scaled_font_destroy(drawScaled_[i]);
+        cairo_scaled_font_destroy(scaled_[i]);
+    }
+}
+
+bool TextFont::Init() {
+    const bool bold = request_.weight >= 600;
+    const bool italic = request_.italic;
+    const bool chinese = request_.charSet == kGb2312Charset;
+
+    // Primary face: alias table, then the name itself, then the default for the character set.
+    std::shared_ptr<FontFace> primary;
+    if (const char* alias = FontAliasTarget(request_.faceName))
+        primary = MatchFamily(alias, bold, italic, true);
+    if (!primary && request_.faceName[0])
+        primary = MatchFamily(GbkToUtf8(request_.faceName), bold, italic, true);
+    if (!primary)
+        primary = MatchFamily(chinese ? kDefaultChinese : kDefaultWestern, bold, italic, true);
+    if (!primary)
+        primary = MatchFamily(chinese ? "sans-serif:lang=zh-cn" : "sans-serif", bold, italic, false);
+    if (!primary)
+        return false;
+    faces_.push_back(primary);
+    for (const char* fam : kFallbackFamilies) {
+        auto f = MatchFamily(fam, bold, italic, true);
+        if (f && std::find(faces_.begin(), faces_.end(), f) == faces_.end())
+            faces_.push_back(f);
+    }
+    family_ = primary->family;
+
+    // Vertical metrics, one rounding rule (see the header). Glyphs are rasterised at a whole pixel em
+    // (hinting and the faces' bitmap strikes want it), and the metrics follow that em.
+    const double cellUnits = primary->winAscent + primary->winDescent;
+    double em;
+    if (request_.height < 0)
+        em = std::min(-static_cast<double>(request_.height), kMaxPixelSize);
+    else if (request_.height > 0)
+        em = std::min(static_cast<double>(request_.height), kMaxPixelSize) * primary->unitsPerEm / cellUnits;
+    else
+        em = kDefaultEm;
+    em = std::max(1.0, std::round(em));
+    const double k = em / primary->unitsPerEm;
+    FontMetrics& m = metrics_;
+    m.em = em;
+    m.ascent = CeilMetric(primary->winAscent * k);
+    m.descent = CeilMetric(primary->winDescent * k);
+    m.height = std::max(1, m.ascent + m.descent);
+    m.internalLeading = std::max(0, m.height - static_cast<int>(std::lround(em)));
+    m.externalLeading = static_cast<int>(std::lround(primary->lineGap * k));
+    const double avg = primary->avgWidth * k;
+    if (request_.width != 0 && avg > 0) {
+        const double w = std::min(std::fabs(static_cast<double>(request_.width)), kMaxPixelSize);
+        m.stretch = w / avg;
+    }
+    m.aveCharWidth = std::max(1, static_cast<int>(std::lround(avg * m.stretch)));
+    m.maxCharWidth = std::max(1, static_cast<int>(std::lround(primary->maxWidth * k * m.stretch)));
+    m.weight = primary->weight;
+    m.fixedPitch = FT_IS_FIXED_WIDTH(primary->ft) != 0;
+    m.underlineThickness = std::max(1, static_cast<int>(std::lround(primary->underlineThickness * k)));
+    m.underlinePos = std::max(1, static_cast<int>(std::lround(-primary->underlinePos * k)));
+    m.strikeoutThickness = std::max(1, static_cast<int>(std::lround(primary->strikeoutSize * k)));
+    m.strikeoutPos = static_cast<int>(std::lround(primary->strikeoutPos * k)) + m.strikeoutThickness / 2;
+
+    const int esc = request_.escapement % 3600;
+    angle_ = esc * (3.14159265358979323846 / 1800.0);
+
+    const double ppem = em;
+    cairo_matrix_t fontMatrix, identity, rotation;
+    cairo_matrix_init_scale(&fontMatrix, ppem * m.stretch, ppem);
+    cairo_matrix_init_identity(&identity);
+    cairo_matrix_init_rotate(&rotation, -angle_);
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_NONE);
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_FULL);
+    bool ok = true;
+    for (const auto& face : faces_) {
+        cairo_scaled_font_t* sf = cairo_scaled_font_create(face->cairo, &fontMatrix, &identity, options);
+        cairo_scaled_font_t* df =
+            esc == 0 ? sf : cairo_scaled_font_create(face->cairo, &fontMatrix, &rotation, options);
+        scaled_.push_back(sf);
+        drawScaled_.push_back(df);
+        ok = ok && cairo_scaled_font_status(sf) == CAIRO_STATUS_SUCCESS &&
+             cairo_scaled_font_status(df) == CAIRO_STATUS_SUCCESS;
+    }
+    cairo_font_options_destroy(options);
+    return ok;
+}
+
+cairo_scaled_font_t* TextFont::Scaled(uint16_t face) const {
+    return scaled_[face];
+}
+cairo_scaled_font_t* TextFont::DrawScaled(uint16_t face) const {
+    return drawScaled_[face];
+}
+
+GlyphInfo TextFont::Compute(char32_t code) {
+    GlyphInfo g;
+    bool found = false;
+    for (size_t i = 0; i < faces_.size() && !found; ++i) {
+        const FT_UInt idx = FT_Get_Char_Index(faces_[i]->ft, code);
+        if (idx != 0) {
+            g.index = idx;
+            g.face = static_cast<uint16_t>(i);
+            found = true;
+        }
+    }
+    if (!found) {
+        // No face has it: the replacement character rather than an empty box.
+        if (code != kGbkReplacement)
+            return Glyph(kGbkReplacement);
+        g.index = 0;
+        g.face = 0;
+    }
+    cairo_glyph_t cg = {g.index, 0, 0};
+    cairo_text_extents_t ext;
+    cairo_scaled_font_glyph_extents(scaled_[g.face], &cg, 1, &ext);
+    const int advance = std::isfinite(ext.x_advance) ? static_cast<int>(std::lround(ext.x_advance)) : 0;
+    if (ext.width > 0 && std::isfinite(ext.x_bearing) && std::isfinite(ext.width)) {
+        g.a = static_cast<int>(std::floor(ext.x_bearing));
+        g.b = static_cast<int>(std::ceil(ext.x_bearing + ext.width)) - g.a;
+    } else {
+        g.a = 0;
+        g.b = 0;
+    }
+    g.c = advance - g.a - g.b;
+    g.valid = true;
+    return g;
+}
+
+const GlyphInfo& TextFont::Glyph(char32_t code) {
+    if (code < 128) {
+        GlyphInfo& g = ascii_[code];
+        if (!g.valid)
+            g = Compute(code);
+        return g;
+    }
+    auto it = others_.find(code);
+    if (it != others_.end())
+        return it->second;
+    const GlyphInfo g = Compute(code);
+    return others_.emplace(code, g).first->second;
+}
+
+namespace {
+
+// Spreads breakExtra over breakCount break characters: each gets the quotient, the first |remainder|
+// one pixel more (with the sign of breakExtra); spaces beyond breakCount get nothing.
+class BreakSpreader {
+public:
+    explicit BreakSpreader(const TextSpacing& sp)
+        : count_(sp.breakCount > 0 ? sp.breakCount : 0), quot_(count_ ? sp.breakExtra / count_ : 0),
+          rem_(count_ ? sp.breakExtra % count_ : 0) {}
+    int Next(char32_t code) {
+        if (code != U' ' || seen_ >= count_)
+            return 0;
+        const int i = seen_++;
+        return quot_ + (i < (rem_ < 0 ? -rem_ : rem_) ? (rem_ < 0 ? -1 : 1) : 0);
+    }
+
+private:
+    int count_, quot_, rem_;
+    int seen_ = 0;
+};
+
+} // namespace
+
+int TextFont::Layout(const unsigned char* text, int len, const TextSpacing& sp,
+                     std::vector<PlacedGlyph>& out) {
+    out.clear();
+    BreakSpreader breaks(sp);
+    int pen = 0;
+    for (int i = 0; i < len;) {
+        const GbkChar ch = DecodeGbkChar(text + i, len - i);
+        const GlyphInfo& g = Glyph(ch.code);
+        out.push_back({g.index, g.face, pen, i, ch.bytes, ch.code});
+        pen += g.advance() + sp.charExtra + breaks.Next(ch.code);
+        i += ch.bytes;
+    }
+    return pen;
+}
+
+int TextFont::Measure(const unsigned char* text, int len, const TextSpacing& sp) {
+    BreakSpreader breaks(sp);
+    int pen = 0;
+    for (int i = 0; i < len;) {
+        const GbkChar ch = DecodeGbkChar(text + i, len - i);
+        pen += Glyph(ch.code).advance() + sp.charExtra + breaks.Next(ch.code);
+        i += ch.bytes;
+    }
+    return pen;
+}
+
+void TextFont::ShowGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, const unsigned char*) const {
+    // Runs of one face go out together. Targets that keep text (PDF) get the characters with their
+    // glyphs, so that the text can be extracted again.
+    const bool withText = cairo_surface_has_show_text_glyphs(cairo_get_target(cr));
+    thread_local std::vector<cairo_glyph_t> run;
+    thread_local std::vector<cairo_text_cluster_t> clusters;
+    thread_local std::string utf8;
+    for (size_t start = 0; start < glyphs.size();) {
+        const uint16_t face = glyphs[start].face;
+        size_t end = start;
+        run.clear();
+        clusters.clear();
+        utf8.clear();
+        while (end < glyphs.size() && glyphs[end].face == face) {
+            const PlacedGlyph& p = glyphs[end];
+            run.push_back({p.index, static_cast<double>(p.x), 0.0});
+            if (withText) {
+                char buf[4];
+                const int n = EncodeUtf8(p.code, buf);
+                utf8.append(buf, static_cast<size_t>(n));
+                clusters.push_back({n, 1});
+            }
+            ++end;
+        }
+        cairo_set_scaled_font(cr, drawScaled_[face]);
+        if (withText)
+            cairo_show_text_glyphs(cr, utf8.data(), static_cast<int>(utf8.size()), run.data(),
+                                   static_cast<int>(run.size()), clusters.data(),
+                                   static_cast<int>(clusters.size()), cairo_text_cluster_flags_t(0));
+        else
+            cairo_show_glyphs(cr, run.data(), static_cast<int>(run.size()));
+        start = end;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Cache
+
+std::shared_ptr<TextFont> ResolveFont(const FontRequest& req) {
+    FontRequest key = req;
+    key.faceName[sizeof(key.faceName) - 1] = '\0';
+    std::lock_guard<std::mutex> lock(Mutex());
+    auto& cache = FontCache();
+    auto it = cache.find(key);
+    if (it != cache.end())
+        return it->second;
+    std::shared_ptr<TextFont> font(new TextFont(key));
+    if (!font->Init())
+        return nullptr;
+    if (cache.size() >= kFontCacheLimit)
+        cache.clear();
+    cache.emplace(font->request(), font);
+    return font;
+}
+
+void ClearFontCache() {
+    std::lock_guard<std::mutex> lock(Mutex());
+    FontCache().clear();
+}
+
+size_t FontCacheSize() {
+    std::lock_guard<std::mutex> lock(Mutex());
+    return FontCache().size();
+}
+
+} // namespace draft2d::detail

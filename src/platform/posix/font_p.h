@@ -1,0 +1,161 @@
+// The font engine of the platform layer: what a LOGFONTA turns into, and how a GBK text is measured
+// and drawn with it.
+//
+// A FontRequest (the fields of a LOGFONTA that choose a font) resolves to a Font: a matched primary
+// face, a chain of fallback faces for characters the primary face lacks (Chinese faces first), the
+// pixel size, the horizontal stretch and the rotation. Fonts are cached per request, so creating the
+// same LOGFONTA again costs a hash lookup instead of a fontconfig match.
+//
+// Units are device pixels. Text space is the line's own frame: x along the baseline, y downwards
+// (towards the descent), origin at the pen start on the baseline. Escapement turns text space
+// counter-clockwise on the screen about the reference point.
+//
+// Vertical metrics come from the primary face's OS/2 table with one rounding rule, upwards: with
+// k = em / unitsPerEm, ascent = ceil(usWinAscent × k), descent = ceil(usWinDescent × k), cell height =
+// ascent + descent. The em is a whole number of pixels: −lfHeight for a negative lfHeight, and for a
+// positive one (a cell height) the nearest whole em to lfHeight × unitsPerEm / (usWinAscent +
+// usWinDescent), so the cell can come out one pixel off the request. Rounding up keeps the hinted glyphs
+// of the face inside the cell.
+//
+// Horizontal metrics are the hinted, integer glyph advances of the unrotated font, split GDI-like into
+// A (left bearing), B (ink width) and C (right bearing, advance − A − B). Measuring and drawing walk the
+// same advances, so extents, ABC widths and ink agree.
+#pragma once
+
+#include <cairo.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace draft2d::detail {
+
+// The LOGFONTA fields that choose and shape a font (face name as GBK bytes, at most 31).
+struct FontRequest {
+    int32_t height = 0;     // > 0 cell height, < 0 em height, 0 default size
+    int32_t width = 0;      // average character width, 0 for the face's own
+    int32_t escapement = 0; // tenths of a degree, counter-clockwise
+    int32_t orientation = 0;
+    int32_t weight = 0; // 0 default (400); >= 600 bold
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+    uint8_t charSet = 0; // 134 (GB2312) asks for Chinese coverage
+    char faceName[32] = {};
+
+    bool operator==(const FontRequest& o) const;
+};
+
+struct FontRequestHash {
+    size_t operator()(const FontRequest& r) const;
+};
+
+// One face loaded through FreeType and wrapped for Cairo, with what the metrics need from its tables.
+struct FontFace;
+
+// Horizontal metrics of one character in a Font, device pixels.
+struct GlyphInfo {
+    uint32_t index = 0; // glyph index in its face
+    uint16_t face = 0;  // slot in Font's face chain
+    bool valid = false; // set once filled in
+    int a = 0, b = 0, c = 0;
+    int advance() const { return a + b + c; }
+};
+
+struct FontMetrics {
+    int height = 0; // cell height = ascent + descent
+    int ascent = 0;
+    int descent = 0;
+    int internalLeading = 0; // cell height − em
+    int externalLeading = 0;
+    int aveCharWidth = 0;
+    int maxCharWidth = 0;
+    int weight = 400;
+    int underlinePos = 0; // below the baseline, pixels (top edge of the line)
+    int underlineThickness = 1;
+    int strikeoutPos = 0; // above the baseline, pixels (top edge of the line)
+    int strikeoutThickness = 1;
+    double em = 0;        // em height in pixels (whole)
+    double stretch = 1.0; // horizontal scale from lfWidth
+    bool fixedPitch = false;
+};
+
+// Extra space between characters: charExtra after every character (SetTextCharacterExtra), and
+// breakExtra shared among the first breakCount spaces (SetTextJustification), device pixels.
+struct TextSpacing {
+    int charExtra = 0;
+    int breakExtra = 0;
+    int breakCount = 0;
+};
+
+// One placed glyph of a laid-out text, in text space.
+struct PlacedGlyph {
+    uint32_t index;
+    uint16_t face;
+    int x;         // pen position of the glyph origin
+    int byteStart; // first input byte of its character
+    int byteCount; // 1 or 2
+    char32_t code;
+};
+
+class TextFont {
+public:
+    ~TextFont();
+    TextFont(const TextFont&) = delete;
+    TextFont& operator=(const TextFont&) = delete;
+
+    const FontRequest& request() const { return request_; }
+    const FontMetrics& metrics() const { return metrics_; }
+    // Family name of the primary face as fontconfig knows it (UTF-8).
+    const std::string& family() const { return family_; }
+    // Escapement in radians, counter-clockwise.
+    double angle() const { return angle_; }
+
+    // Metrics of one character; characters no face of the chain has come out as the replacement.
+    const GlyphInfo& Glyph(char32_t code);
+
+    // Lays out `len` GBK bytes: one glyph per character, the pen advanced by the character's advance
+    // plus the spacing. Returns the total advance (what GetTextExtentPoint32A reports as cx).
+    int Layout(const unsigned char* text, int len, const TextSpacing& sp, std::vector<PlacedGlyph>& out);
+    int Measure(const unsigned char* text, int len, const TextSpacing& sp);
+
+    // Unrotated scaled font of a face slot (identity CTM): for metrics.
+    cairo_scaled_font_t* Scaled(uint16_t face) const;
+    // Scaled font of a face slot whose CTM carries the escapement: for drawing.
+    cairo_scaled_font_t* DrawScaled(uint16_t face) const;
+
+    // Draws laid-out glyphs with the pen start of the baseline at text-space origin; cr's current
+    // transform must already map text space to the device. Uses cr's current source.
+    void ShowGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, const unsigned char* text) const;
+
+private:
+    friend std::shared_ptr<TextFont> ResolveFont(const FontRequest& req);
+    explicit TextFont(const FontRequest& req);
+    bool Init();
+    GlyphInfo Compute(char32_t code);
+
+    FontRequest request_;
+    FontMetrics metrics_;
+    std::string family_;
+    double angle_ = 0;
+    std::vector<std::shared_ptr<FontFace>> faces_;
+    std::vector<cairo_scaled_font_t*> scaled_;
+    std::vector<cairo_scaled_font_t*> drawScaled_;
+    GlyphInfo ascii_[128];
+    std::unordered_map<char32_t, GlyphInfo> others_;
+};
+
+// The cached font for a request; never null (a request that matches nothing gets a default face).
+// A null result only when no font at all is installed.
+std::shared_ptr<TextFont> ResolveFont(const FontRequest& req);
+
+// Name of the installed family an alias table entry maps a Windows face name (GBK) to, or null.
+const char* FontAliasTarget(const char* gbkFaceName);
+
+// Empties the font cache (fonts still held by callers stay alive). For tests and benchmarks.
+void ClearFontCache();
+size_t FontCacheSize();
+
+} // namespace draft2d::detail
