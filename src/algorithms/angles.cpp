@@ -55,7 +55,11 @@ double round(double x, int digits) {
     else if (digits > 7)
         digits = 7;
     const double p = std::pow(10.0, digits);
-    return std::floor(x * p + 0.5) / p;
+    const double scaled = x * p;
+    // A finite x so large that scaling overflows has no digits left to round.
+    if (std::isinf(scaled) && std::isfinite(x))
+        return x;
+    return std::floor(scaled + 0.5) / p;
 }
 
 const char* RoundStr(double x, int digits) {
