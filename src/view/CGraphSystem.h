@@ -1,0 +1,256 @@
+// CGraphSystem: the view of one drawing in one window.
+//
+// Three coordinate spaces:
+//   user    the host's drawing unit, y up
+//   paper   millimetres on the sheet, y up; user = paper through the user coordinate system (UCS):
+//           paper = user * userToMm + (userX, userY)
+//   screen  device pixels of the client area, origin top-left, y down:
+//           sx = viewScale * (px - viewX) * mmPixelsX
+//           sy = height - viewScale * (py - viewY) * mmPixelsY
+// The window shows paper point (viewX, viewY) at its bottom-left corner, screen (0, height); the
+// y flip is made against height, not height - 1. A double becomes a pixel by adding 0.5 and
+// truncating toward zero ("rounded" below).
+//
+// The view owns its private state, its prompt text format, its cache and saved bitmaps and its
+// collected paths. It never owns the host's device contexts, the line types or the registry.
+//
+// Copying (the view owns GDI handles, so a field-by-field copy would release them twice):
+//   - the copy constructor makes an independent view with the same parameters (transforms, UCS
+//     stack, colours, clip rectangle, line type selection, paper and grid, redraw callback) and a
+//     copy of the prompt format. The copy is detached and has no cache, no saved bitmap and no
+//     paths.
+//   - operator= copies the same parameters into the target, except the target's redraw callback,
+//     line type and prompt format. The target keeps its own device attachment (hdc, attribute DC,
+//     isPrint, cache), saved bitmap and paths; a cache or saved bitmap that no longer fits the
+//     copied window size is released as SetWndSize would release it.
+//   Nothing is ever shared between two views, so nothing is released twice.
+#pragma once
+
+#include "draft2d_export.h"
+#include "platform/win32.h"
+#include "values/mgMatrix.h"
+#include "values/mgPoint.h"
+#include "values/mgRect.h"
+
+class CLineType;
+class CLineTypes;
+class CFontFormat;
+
+class DRAFT2D_EXPORT CGraphSystem {
+public:
+    enum coord_type { COORD_USER = 0, COORD_PAPER = 1, COORD_SCREEN = 2 };
+    enum arc_type { ARC_ARC = 0, ARC_PIE = 1, ARC_CHORD = 2 };
+
+    // Bounds of userToMm (paper mm per user unit) and of viewScale. MAX_VIEW_SCALE is lowered to
+    // 15 by the construction of any view on a system outside the NT family.
+    static const double MAX_USER_SCRMM;
+    static const double MIN_USER_SCRMM;
+    static double MAX_VIEW_SCALE;
+    static const double MIN_VIEW_SCALE;
+
+    // types: the registry that line type names are looked up in; null means CLineTypes::c_object.
+    CGraphSystem(const CLineTypes* types = nullptr);
+    CGraphSystem(const CGraphSystem& other);
+    void operator=(const CGraphSystem& other);
+    virtual ~CGraphSystem();
+
+    // ---- State (transforms) ----
+    double GetUserToMm() const;
+    double GetUserX() const;
+    double GetUserY() const;
+    double GetViewScale() const;
+    double GetViewX() const;
+    double GetViewY() const;
+    mgPoint GetViewOrigin() const;
+    double GetMmPixelsX() const;
+    double GetMmPixelsY() const;
+    double GetMmPixels() const; // mean of x and y densities
+    int GetWidth() const;
+    int GetHeight() const;
+    void GetWndSize(SIZE& size) const;
+    // factor is userToMm (paper mm per user unit), origin the paper point of the user origin.
+    void GetUCS(double& factor, mgPoint& origin) const;
+
+    // scale is the drawing scale's denominator, (x, y) the paper mm of the user origin, unit an
+    // index of the unit table (GetUnitMm). A scale that is not >= 1e-7 (NaN included) resets the
+    // UCS to scale 1, origin (0, 0), millimetres. userToMm is clamped to the static bounds.
+    void SetUCS(double scale, double x, double y, int unit);
+    void PushUCS(); // at most 5 saved systems; a full stack ignores the call
+    void PopUCS();  // an empty stack ignores the call
+    // The user-to-paper matrix of a rotated UCS; changes no view.
+    static mgMatrix CalcUCS(double scale, double x, double y, double angle, int unit);
+    // Millimetres per unit: 1 cm, 2 m, 3 km, 4 inch, 5 foot, anything else mm.
+    static double GetUnitMm(int unit);
+
+    // Pixel density from a device context (LOGPIXELSX/Y times the adjust factors); ignores a null
+    // dc and devices reporting fewer than 3 dots per inch. Sets the dc's mapping mode to MM_TEXT.
+    void SetMmPixels(HDC dc);
+    void SetMmPixels(double pixelsPerMmX, double pixelsPerMmY);
+    // Correction factors for the density; take effect at the next SetMmPixels.
+    void SetAdjustScale(double x, double y);
+
+    // Window size in pixels; a dimension of 1 or less is ignored. Releases a saved bitmap whose
+    // width is smaller than the window's or whose height differs, and a cache smaller than the
+    // window in either direction (drawing then goes to the window DC until the next Attach).
+    void SetWndSize(int cx, int cy);
+
+    void SetZoomWndColor(unsigned long colour);
+
+    // ---- Zoom ----
+    // Sets the view: magnification scale (clamped to [MIN_VIEW_SCALE, MAX_VIEW_SCALE]; NaN gives
+    // the minimum) and the paper point (x, y) shown at the window's bottom-left corner. Ends the
+    // follow-the-paper mode unless an interactive command is active. Does not redraw.
+    void Zoom(double scale, double x, double y);
+
+    // ---- Line type selection ----
+    // name null: direct drawing with the selected pen (scale unchanged). Otherwise the named line
+    // type, or the solid line when the name is unknown; scale is taken only when > 1e-7.
+    void SetLineType(const char* name, double scale);
+    // Name of the current line type (empty for the solid line), null when none. The text is held
+    // by the view and stays valid until the next GetLineType or line type change.
+    const char* GetLineType() const;
+    double GetLineScale() const;
+
+    // ---- Conversions ----
+    void UserToPaper(double x, double y, double* px, double* py) const;
+    void UserToPaper(const mgPoint& pt, mgPoint& out) const;
+    void UserToPaper(double x, double y, mgPoint& out) const;
+    void UserToPaper(const mgRect& r, mgRect& out) const; // normalised
+
+    void PaperToUser(double px, double py, double* x, double* y) const;
+    void PaperToUser(const mgPoint& pt, mgPoint& out) const;
+    void PaperToUser(double px, double py, mgPoint& out) const;
+    void PaperToUser(const mgRect& r, mgRect& out) const; // normalised
+
+    void PaperToScreen(double px, double py, double* sx, double* sy) const;
+    void PaperToScreen(const mgPoint& pt, mgPoint& out) const;
+    void PaperToScreen(double px, double py, mgPoint& out) const;
+    void PaperToScreen(const mgRect& r, mgRect& out) const;  // normalised: bottom holds the smaller y
+    void PaperToScreen(const mgPoint& pt, POINT* out) const; // rounded
+
+    void ScreenToPaper(double sx, double sy, double* px, double* py) const;
+    void ScreenToPaper(const mgPoint& pt, mgPoint& out) const;
+    void ScreenToPaper(double sx, double sy, mgPoint& out) const;
+    void ScreenToPaper(const mgRect& r, mgRect& out) const; // normalised
+
+    // The rectangle forms of UserToScreen and ScreenToUser convert (left, bottom) and (right, top)
+    // and store them as they come, without normalising: a normalised user rectangle becomes a
+    // screen rectangle whose bottom is the larger y. The RECT forms map RECT.left/bottom and
+    // RECT.right/top the same way.
+    void UserToScreen(double x, double y, double* sx, double* sy) const;
+    void UserToScreen(double x, double y, long* sx, long* sy) const; // rounded, 32-bit values
+    void UserToScreen(mgPoint& pt) const;                            // in place
+    void UserToScreen(const mgPoint& pt, mgPoint& out) const;
+    void UserToScreen(const mgPoint& pt, POINT* out) const; // rounded
+    void UserToScreen(double x, double y, mgPoint& out) const;
+    void UserToScreen(const mgRect& r, mgRect& out) const;
+    void UserToScreen(const mgRect& r, RECT* out) const; // rounded
+
+    void ScreenToUser(double sx, double sy, double* x, double* y) const;
+    void ScreenToUser(mgPoint& pt) const; // in place
+    void ScreenToUser(const mgPoint& pt, mgPoint& out) const;
+    void ScreenToUser(POINT* const pt, mgPoint& out) const;
+    void ScreenToUser(double sx, double sy, mgPoint& out) const;
+    void ScreenToUser(const mgRect& r, mgRect& out) const;
+    void ScreenToUser(const RECT* r, mgRect& out) const;
+
+    // Client coordinates are screen coordinates.
+    void ClientToUser(double sx, double sy, double* x, double* y) const;
+    void ClientToUser(mgPoint& pt) const;
+    void ClientToUser(double sx, double sy, mgPoint& out) const;
+    void ClientToUser(const mgPoint& pt, mgPoint& out) const;
+    void ClientToUser(POINT* const pt, mgPoint& out) const;
+    void ClientToUser(const mgRect& r, mgRect& out) const;
+    void ClientToUser(const RECT* r, mgRect& out) const;
+
+    double PaperToScreen() const; // pixels per paper mm
+    double UserToScreen() const;  // pixels per user unit
+    double ScreenToUser() const;  // user units per pixel
+
+    // ---- Device attachment ----
+    // Attaches dc (the drawing target) with attrib (whose capabilities are used; null: dc). Any
+    // previous attachment is released first; a null dc leaves the view detached. A printer (any
+    // device that is not a raster display) gets white background and clear colours and never a
+    // cache; on a display a nonzero useCache asks for an off-screen bitmap of the window's size,
+    // and drawing goes to dc when it cannot be made.
+    void Attach(HDC dc, HDC attrib = nullptr, int useCache = 0);
+    // Releases the cache and the collected paths and forgets the device. The saved bitmap stays.
+    void Detach();
+    HDC GetDrawDC() const; // the cache DC when there is one, else the attached DC (or null)
+    HDC GetCacheHDC();
+    int IsPrint() const;
+    void ShowCacheBitmap(); // copies the cache to the attached DC
+
+    // ---- Colours and pens ----
+    // clear above 0xFFFFFF means "the same as bk". The device context is not touched.
+    void SetBkColor(unsigned long bk, unsigned long clear);
+    unsigned long GetBkColor() const;
+    void SetColorMode(int mode); // 0 colour, 1 grey, 2 inverted; other values are ignored
+    int GetColorMode() const;
+    // The colour drawing uses for c: values above 0xFFFFFF and colours equal to the background give
+    // the background's contrast colour; grey and inverted modes are applied first.
+    unsigned long CalcDrawColor(unsigned long colour) const;
+    void SetTextColor(unsigned long colour);
+    // Pen width in pixels: w <= 0 is -w pixels; w > 0 is hundredths of a paper mm scaled with the
+    // view (or 1 pixel when widths are disabled). Capped at 30 pixels except on printers.
+    int CalcLineWidth(int width) const;
+    void EnableLineWidth(int on);
+
+    // ---- Clip rectangle (screen pixels; bottom holds the larger y; empty: no clipping) ----
+    void SetClipRect(const mgRect& r);
+    void SetClipRect(RECT r);
+    mgRect GetClipRect();
+    mgRect GetClipRectUser();
+
+    // Fills the window area of the drawing target with the clear colour (not on printers).
+    void Cls();
+
+    // ---- Saved bitmap ----
+    // A picture of the view kept for the interactive commands; not selected anywhere, owned by the
+    // view, and independent of attachment.
+    void GetBmpSize(HBITMAP bmp, SIZE& size) const; // 0 x 0 for a null or unreadable bitmap
+    int IsBmpSaved() const;
+    HBITMAP GetSavedBmp(); // still owned by the view
+    // Ownership: after SetSavedBmp(b) with b not null, the view owns b and deletes it (when it is
+    // replaced, cleared, no longer fits the window, or with the view) - also when no saved bitmap
+    // existed before the call. The previous saved bitmap, if any and different from b, is deleted.
+    // SetSavedBmp(null) deletes the saved bitmap, as ClearBmpSaved does. b must not be selected
+    // into a device context, and the host must not delete it afterwards.
+    void SetSavedBmp(HBITMAP bmp);
+    void ClearBmpSaved();
+    int MakeBmpSaved(HDC dc); // 1 when a saved bitmap of the window's size exists afterwards
+    void SaveBmp(HDC src);
+    void RestoreBmp(int x, int y);
+    void ClearBmpRect(mgRect userRect);
+
+    // ---- Redraw callback ----
+    void SetRegenFunc(void (*fn)(void*, CGraphSystem*), void* data);
+    void RegenAll(); // discards the saved bitmap, then calls the callback
+    void Redraw();   // calls the callback, keeps the saved bitmap
+
+    // ---- Paths ----
+    // true (the default): each drawing call collects its own paths and draws them at its end.
+    bool SetAutoDrawPath(bool on);
+
+protected:
+    CLineType* FindLineType(const char* name);
+
+    // Path store: polylines of screen points collected by the drawing calls. A point that asks for
+    // a new path continues the current one when it lies within 2.1 pixels of its last point.
+    void BeginPaths();
+    void ClearPaths();
+    void AddToNewPathAfterNow();
+    void AddToPath(double x, double y, int newPath);
+
+public:
+    struct State; // private state block (view/CGraphSystem_p.h)
+
+protected:
+    unsigned long zoomWndColor;
+    State* state;
+    const CLineTypes* lineTypes;
+
+private:
+    void ReleaseCache();
+    void DropBitmapsNotFitting();
+};

@@ -1,0 +1,119 @@
+// The private state block of CGraphSystem, shared by the view's sources.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <deque>
+#include <list>
+#include <memory>
+#include <string>
+
+#include "text/CFontFormat.h"
+#include "view/CGraphSystem.h"
+
+namespace draft2d::detail {
+
+// One collected path: screen points in drawing order, drawn with the line type and scale that were
+// current when it was opened.
+struct ViewPath {
+    std::deque<mgPoint> points;
+    CLineType* lineType = nullptr;
+    double lineScale = 1.0;
+    std::string lineTypeName; // text handed out by GetLineType
+};
+
+struct UcsEntry {
+    double userToMm = 1.0;
+    double userX = 0.0;
+    double userY = 0.0;
+};
+
+// Pixel rounding of the whole library: add 0.5 and truncate toward zero. Values outside the 32-bit
+// range saturate and NaN gives 0, so that no input reaches an undefined conversion.
+inline int32_t RoundPixel(double v) {
+    v += 0.5;
+    if (!(v == v))
+        return 0;
+    if (v >= 2147483647.0)
+        return INT32_MAX;
+    if (v <= -2147483648.0)
+        return INT32_MIN;
+    return static_cast<int32_t>(v);
+}
+
+// Truncation toward zero with the same saturation.
+inline int32_t TruncPixel(double v) {
+    if (!(v == v))
+        return 0;
+    if (v >= 2147483647.0)
+        return INT32_MAX;
+    if (v <= -2147483648.0)
+        return INT32_MIN;
+    return static_cast<int32_t>(v);
+}
+
+} // namespace draft2d::detail
+
+struct CGraphSystem::State {
+    typedef void (*RegenFunc)(void*, CGraphSystem*);
+
+    // Transforms
+    double userToMm = 1.0;
+    double userX = 0.0;
+    double userY = 0.0;
+    double viewScale = 1.0;
+    double viewX = 0.0;
+    double viewY = 0.0;
+    int width = 1;
+    int height = 1;
+    double mmPixelsX = 96.0 / 25.4;
+    double mmPixelsY = 96.0 / 25.4;
+    double adjustScaleX = 1.0;
+    double adjustScaleY = 1.0;
+    draft2d::detail::UcsEntry ucsStack[5];
+    int ucsDepth = 0;
+
+    // Interactive commands
+    int zoomMode = 0;
+    int mouseX = 0;
+    int mouseY = 0;
+    int mouseDown = 0;
+    RegenFunc regenFunc = nullptr;
+    void* regenData = nullptr;
+
+    // Device and colours
+    int isPrint = 0;
+    COLORREF bkColor = 0xFFFFFF;
+    COLORREF clearColor = 0xFFFFFF;
+    int colorMode = 0;
+    mgRect clipRect;
+    int lineWidthEnabled = 1;
+    CLineType* lineType = nullptr;
+    double lineScale = 1.0;
+    std::string lineTypeName; // text handed out by GetLineType
+    std::unique_ptr<CFontFormat> promptFormat;
+    HDC hdc = nullptr;
+    HDC attribDC = nullptr;
+    HDC cacheDC = nullptr;
+    HBITMAP cacheBmp = nullptr;
+    HGDIOBJ cacheOldBmp = nullptr;
+    HBITMAP savedBmp = nullptr;
+
+    // Paper and grid
+    mgPoint paperSize{297.0, 210.0};
+    int gridType = 1;
+    double gridX = 10.0;
+    double gridY = 10.0;
+    mgPoint gridOrigin;
+    mgRect gridRect{0.0, 0.0, 100.0, 100.0};
+
+    // Paths
+    bool autoDrawPath = true;
+    int pathsActive = 0;
+    std::list<std::unique_ptr<draft2d::detail::ViewPath>> paths;
+    draft2d::detail::ViewPath* curPath = nullptr;
+
+    // Copies the parameters of other (everything but the device attachment, the bitmaps, the paths,
+    // the prompt format, and, when forAssignment, the redraw callback and line type).
+    void CopyParameters(const State& other, bool forAssignment);
+};
