@@ -87,13 +87,15 @@ BENCHMARK(CIoBufferRoundTrip)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMilli
 BENCHMARK(VectorRoundTrip)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(FixedGranuleAppend)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
-// Keeps the real time per iteration of every run, by name, for the ratios printed at the end.
+// Keeps the CPU time per iteration of every run, by name, for the ratios printed at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    explicit RatioReporter(OutputOptions options) : ConsoleReporter(options) {}
+
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs)
             if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times[run.benchmark_name()] = run.GetAdjustedRealTime();
+                times[run.benchmark_name()] = run.GetAdjustedCPUTime();
         ConsoleReporter::ReportRuns(runs);
     }
 
@@ -122,10 +124,18 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
+    // A reporter of our own does not follow --benchmark_color by itself.
+    bool color = true;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--benchmark_color=false" || arg == "--benchmark_color=no")
+            color = false;
+    }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    RatioReporter reporter;
+    RatioReporter reporter(color ? benchmark::ConsoleReporter::OO_ColorTabular
+                                 : benchmark::ConsoleReporter::OO_Tabular);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintRatios();
     benchmark::Shutdown();
