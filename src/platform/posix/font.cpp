@@ -56,16 +56,24 @@ const Alias kAliases[] = {
     {"MS Sans Serif", "Liberation Sans"},
     {"Microsoft Sans Serif", "Liberation Sans"},
     {"Tahoma", "Liberation Sans"},
+    {"MS Shell Dlg", "Liberation Sans"},
+    {"MS Shell Dlg 2", "Liberation Sans"},
     {"Times New Roman", "Liberation Serif"},
     {"Times", "Liberation Serif"},
     {"Courier New", "Liberation Mono"},
     {"Courier", "Liberation Mono"},
+    {"Terminal", "Liberation Mono"},
+    {"Fixedsys", "Liberation Mono"},
 };
 
 // Families tried, in order, for characters the primary face lacks.
 const char* const kFallbackFamilies[] = {kSong, kHei, "Liberation Sans"};
 
 constexpr const char* kDefaultWestern = "Liberation Sans";
+constexpr const char* kDefaultFixed = "Liberation Mono";
+constexpr const char* kDefaultRoman = "Liberation Serif";
+constexpr int kFixedPitch = 1;     // FIXED_PITCH in the low bits of lfPitchAndFamily
+constexpr int kFamilyRoman = 0x10; // FF_ROMAN in the high bits
 constexpr const char* kDefaultChinese = kSong;
 
 constexpr int kGb2312Charset = 134;
@@ -335,7 +343,7 @@ bool FontRequest::operator==(const FontRequest& o) const {
     return height == o.height && width == o.width && escapement == o.escapement &&
            orientation == o.orientation && weight == o.weight && italic == o.italic &&
            underline == o.underline && strikeOut == o.strikeOut && charSet == o.charSet &&
-           std::strncmp(faceName, o.faceName, sizeof(faceName)) == 0;
+           pitchAndFamily == o.pitchAndFamily && std::strncmp(faceName, o.faceName, sizeof(faceName)) == 0;
 }
 
 size_t FontRequestHash::operator()(const FontRequest& r) const {
@@ -351,7 +359,7 @@ size_t FontRequestHash::operator()(const FontRequest& r) const {
     mix(static_cast<uint32_t>(r.escapement) |
         (static_cast<uint64_t>(static_cast<uint32_t>(r.orientation)) << 32));
     mix(static_cast<uint32_t>(r.weight) | (uint64_t{r.italic} << 32) | (uint64_t{r.underline} << 33) |
-        (uint64_t{r.strikeOut} << 34) | (uint64_t{r.charSet} << 40));
+        (uint64_t{r.strikeOut} << 34) | (uint64_t{r.charSet} << 40) | (uint64_t{r.pitchAndFamily} << 48));
     for (size_t i = 0; i < sizeof(r.faceName) && r.faceName[i]; ++i) {
         h ^= static_cast<unsigned char>(r.faceName[i]);
         h *= 1099511628211ull;
@@ -385,8 +393,16 @@ bool TextFont::Init() {
         primary = MatchFamily(alias, bold, italic, true);
     if (!primary && request_.faceName[0])
         primary = MatchFamily(GbkToUtf8(request_.faceName), bold, italic, true);
-    if (!primary)
-        primary = MatchFamily(chinese ? kDefaultChinese : kDefaultWestern, bold, italic, true);
+    if (!primary) {
+        const char* fallback = kDefaultWestern;
+        if (chinese)
+            fallback = kDefaultChinese;
+        else if ((request_.pitchAndFamily & 3) == kFixedPitch)
+            fallback = kDefaultFixed;
+        else if ((request_.pitchAndFamily & 0xF0) == kFamilyRoman)
+            fallback = kDefaultRoman;
+        primary = MatchFamily(fallback, bold, italic, true);
+    }
     if (!primary)
         primary = MatchFamily(chinese ? "sans-serif:lang=zh-cn" : "sans-serif", bold, italic, false);
     if (!primary)

@@ -42,7 +42,8 @@ struct FontRequest {
     bool italic = false;
     bool underline = false;
     bool strikeOut = false;
-    uint8_t charSet = 0; // 134 (GB2312) asks for Chinese coverage
+    uint8_t charSet = 0;        // 134 (GB2312) asks for Chinese coverage
+    uint8_t pitchAndFamily = 0; // for unknown names: FIXED_PITCH or FF_ROMAN choose the default face
     char faceName[32] = {};
 
     bool operator==(const FontRequest& o) const;
