@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <random>
 #include <cstring>
 #include <vector>
 
@@ -359,6 +360,47 @@ TEST(CoordList, AcArrayKeepsTheExpectedMemberLayout) {
     PointArray copy(arr);
     EXPECT_EQ(copy.length(), 21);
     EXPECT_EQ(copy[5], mgPoint(1, 2));
+}
+
+// Arbitrary bytes must never make a reader overrun the data or allocate for a count it cannot
+// read: each reader either succeeds, reports failure or throws CIoBufException.
+TEST(RecordReaders, SurviveArbitraryBytes) {
+    std::mt19937 rng(12345);
+    std::uniform_int_distribution<int> byte(0, 255), len(0, 80);
+    for (int round = 0; round < 2000; ++round) {
+        CIoBuffer buf;
+        const int n = len(rng);
+        for (int i = 0; i < n; ++i)
+            buf.AddUInt8(static_cast<unsigned char>(byte(rng)));
+        // Large counts are the interesting case: force one now and then.
+        if (round % 4 == 0 && n >= 4)
+            buf.GetBuffer()[3] = static_cast<unsigned char>(0x40 | byte(rng));
+        for (int reader = 0; reader < 4; ++reader) {
+            buf.Reset();
+            try {
+                if (reader == 0) {
+                    mgPoly p;
+                    if (p.Read(buf)) {
+                        EXPECT_LE(static_cast<unsigned long>(p.count()) * 16 + 4, buf.GetSize());
+                    }
+                } else if (reader == 1) {
+                    PointArray arr;
+                    if (ReadCoords(buf, arr)) {
+                        EXPECT_TRUE(arr.length() == 0 ||
+                                    static_cast<unsigned long>(arr.length()) * 16 + 4 <= buf.GetSize());
+                    }
+                } else if (reader == 2) {
+                    mgRectEx r;
+                    r.Read(buf);
+                } else {
+                    mgPoint pt;
+                    pt.Read(buf);
+                }
+            } catch (CIoBufException const& e) {
+                EXPECT_EQ(e.GetError(), -2);
+            }
+        }
+    }
 }
 
 } // namespace
