@@ -175,7 +175,8 @@ TEST(PolyCopy, AssignmentCopiesTheVerticesInUse) {
     mgPoly c(a);
     a.setCoord(0, 9, 9); // deep copies
     EXPECT_EQ(c.getCoord(0), mgPoint(0, 0));
-    b = b;
+    mgPoly& alias = b;
+    b = alias; // self-assignment
     EXPECT_EQ(b.count(), 4);
     mgPoly big;
     big.setCount(100);
