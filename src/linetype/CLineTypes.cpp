@@ -3,7 +3,6 @@
 #include "algorithms/helpers.h"
 #include "io/CStringSplit.h"
 #include "linetype/linetype_p.h"
-#include "platform/win32.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -44,6 +43,29 @@ const StdLineType kStdLineTypes[16] = {
 };
 
 const char kSolidName[] = "\xca\xb5\xcf\xdf"; // 实线
+
+// Name equality of the registry: ASCII letters without regard to case, every other byte (GBK
+// text) exactly. The system's lstrcmpiA follows the user's locale on Windows, where for example
+// the bytes 0xD0 and 0xF0 are one letter in two cases under code page 1252; comparing here keeps
+// names apart in the same way on every system.
+bool NamesEqual(const char* a, const char* b) {
+    for (;; ++a, ++b) {
+        unsigned char x = static_cast<unsigned char>(*a);
+        unsigned char y = static_cast<unsigned char>(*b);
+        if (x >= 'A' && x <= 'Z') {
+            x = static_cast<unsigned char>(x - 'A' + 'a');
+        }
+        if (y >= 'A' && y <= 'Z') {
+            y = static_cast<unsigned char>(y - 'A' + 'a');
+        }
+        if (x != y) {
+            return false;
+        }
+        if (x == 0) {
+            return true;
+        }
+    }
+}
 
 } // namespace
 
@@ -134,7 +156,7 @@ int CLineTypes::FindIndex(const char* name) const {
         return -1;
     }
     for (size_t k = 0; k < items.size(); ++k) {
-        if (lstrcmpiA(items[k]->name.c_str(), name) == 0) {
+        if (NamesEqual(items[k]->name.c_str(), name)) {
             return static_cast<int>(k);
         }
     }
@@ -143,7 +165,7 @@ int CLineTypes::FindIndex(const char* name) const {
 
 CLineType* CLineTypes::Find(const char* name) const {
     if (name == nullptr || strcmp(name, "0") == 0 || strcmp(name, kSolidName) == 0 ||
-        lstrcmpiA(name, "Continuous") == 0) {
+        NamesEqual(name, "Continuous")) {
         return &c_solidLine;
     }
     const char* lookup = name;
@@ -179,8 +201,8 @@ void CLineTypes::LoadStdLineTypes() {
 //   other     ignored
 // Lines are read in pieces of at most 254 characters and trimmed; shorter than 2 characters they
 // are skipped. An error stops loading and drops the open line type; the line types added before
-// stay. Loading also stops, without error, at a line that cannot be split and once the registry
-// holds 1000 line types.
+// stay. A line type may hold at most 1000 items; more is an error. Loading also stops, without
+// error, at a line that cannot be split and once the registry holds 1000 line types.
 int CLineTypes::LoadFromFile(const char* path) {
     if (path == nullptr) {
         return -1;
@@ -257,7 +279,9 @@ int CLineTypes::LoadFromFile(const char* path) {
             break;
         }
     }
-    if (open != nullptr && (error || AddItem(open) == 0)) {
+    // The line type still open is judged like one closed by a '*' line: without items it is
+    // dropped rather than registered as an empty pattern.
+    if (open != nullptr && (error || open->items.empty() || AddItem(open) == 0)) {
         delete open;
     }
     fclose(file);
