@@ -6,9 +6,13 @@
 
 namespace {
 
-int sign(int v) { return (v > 0) - (v < 0); }
+int sign(int v) {
+    return (v > 0) - (v < 0);
+}
 
-unsigned char foldAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
+unsigned char foldAscii(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
+}
 
 // Byte comparison of two strings, with a null pointer ordered before everything else.
 template <typename Fold>
@@ -45,11 +49,17 @@ int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT) {
     return IDOK;
 }
 
-HWND WINAPI GetActiveWindow(void) { return nullptr; }
+HWND WINAPI GetActiveWindow(void) {
+    return nullptr;
+}
 
-BOOL WINAPI DisableThreadLibraryCalls(HMODULE) { return TRUE; }
+BOOL WINAPI DisableThreadLibraryCalls(HMODULE) {
+    return TRUE;
+}
 
-int WINAPI lstrlenA(LPCSTR s) { return s ? static_cast<int>(std::strlen(s)) : 0; }
+int WINAPI lstrlenA(LPCSTR s) {
+    return s ? static_cast<int>(std::strlen(s)) : 0;
+}
 
 LPSTR WINAPI lstrcpyA(LPSTR dst, LPCSTR src) {
     if (dst == nullptr || src == nullptr)
@@ -74,6 +84,8 @@ int WINAPI lstrcmpA(LPCSTR a, LPCSTR b) {
     return compareStrings(a, b, [](unsigned char c) { return c; });
 }
 
-int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b) { return compareStrings(a, b, foldAscii); }
+int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b) {
+    return compareStrings(a, b, foldAscii);
+}
 
 } // extern "C"
