@@ -262,6 +262,10 @@ TEST(Classify, EverySvwCode) {
     EXPECT_EQ(svw_check_left_right(0, 0, 1, 0, 1 + 5e-8, 0), 0x42);
     EXPECT_EQ(svw_check_left_right(0, 0, 1, 0, 0.5, 0), 0x40);
     EXPECT_EQ(svw_check_left_right(0, 0, 1, 0, 3e-7, 0), 0x40);
+    // "On the line" compares the lengths u = v + w, not the distance to the line: 1e-4 off the
+    // middle changes the sum by 2e-8 and still counts, 1e-3 off changes it by 2e-6 and does not.
+    EXPECT_EQ(svw_check_left_right(0, 0, 1, 0, 0.5, 1e-4), 0x40);
+    EXPECT_EQ(svw_check_left_right(0, 0, 1, 0, 0.5, 1e-3), 0x20);
     EXPECT_EQ(svw_check_left_right(0, 0, 1, 0, -2, 0), 0x44);
     EXPECT_EQ(svw_check_left_right(0, 0, 1, 0, 3, 0), 0x48);
     EXPECT_EQ(svw_check_left_right(0, 0, 1, 0, 0.5, 1), 0x20);
