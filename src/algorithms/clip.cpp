@@ -65,6 +65,16 @@ inline int AreaCode(double x, double y, double xmin, double ymin, double xmax, d
     return c;
 }
 
+// The coordinate a at which the line through (a1, b1) and (a2, b2) reaches b. The product is formed
+// first, as usual; when it overflows (coordinates near the double range) the ratio is formed first.
+inline double Along(double a1, double b1, double a2, double b2, double b) {
+    const double v = a1 + (a2 - a1) * (b - b1) / (b2 - b1);
+    if (std::isfinite(v)) {
+        return v;
+    }
+    return a1 + (b - b1) / (b2 - b1) * (a2 - a1);
+}
+
 // A point of the arc walk: its angle (at least the arc's start angle) and its coordinates.
 struct WalkPoint {
     double angle;
@@ -96,18 +106,12 @@ bool CS_clip(double x1, double y1, double x2, double y2, double xmin, double xma
         const int c = first ? c1 : c2;
         double x;
         double y;
-        if (c & 1) {
-            x = xmin;
-            y = y1 + (y2 - y1) * (xmin - x1) / (x2 - x1);
-        } else if (c & 2) {
-            x = xmax;
-            y = y1 + (y2 - y1) * (xmax - x1) / (x2 - x1);
-        } else if (c & 4) {
-            y = ymin;
-            x = x1 + (x2 - x1) * (ymin - y1) / (y2 - y1);
+        if (c & (1 | 2)) {
+            x = (c & 1) ? xmin : xmax;
+            y = Along(y1, x1, y2, x2, x);
         } else {
-            y = ymax;
-            x = x1 + (x2 - x1) * (ymax - y1) / (y2 - y1);
+            y = (c & 4) ? ymin : ymax;
+            x = Along(x1, y1, x2, y2, y);
         }
         if (!std::isfinite(x) || !std::isfinite(y)) {
             return false;
@@ -151,10 +155,10 @@ int ClipLineInArea(double* px1, double* py1, double* px2, double* py2, double xm
         double y;
         if (c & (kBelow | kAbove)) {
             y = (c & kBelow) ? ymin : ymax;
-            x = x1 + (y - y1) * (x2 - x1) / (y2 - y1);
+            x = Along(x1, y1, x2, y2, y);
         } else {
             x = (c & kLeft) ? xmin : xmax;
-            y = y1 + (y2 - y1) * (x - x1) / (x2 - x1);
+            y = Along(y1, x1, y2, x2, x);
         }
         if (!std::isfinite(x) || !std::isfinite(y)) {
             break;
