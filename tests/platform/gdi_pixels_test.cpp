@@ -1,0 +1,483 @@
+// Pixel rules of our GDI on image devices: the pixels GDI lights for lines, boxes, hatches and blits.
+#include "platform/devices.h"
+#include "platform/win32.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <set>
+#include <utility>
+#include <vector>
+
+using draft2d::Device;
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr COLORREF kWhite = 0xFFFFFF;
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+constexpr COLORREF kGreen = RGB(0, 255, 0);
+
+using PixelSet = std::set<std::pair<int, int>>;
+
+// Textbook integer Bresenham from (x0, y0) towards (x1, y1), without the end point.
+PixelSet bresenham(int x0, int y0, int x1, int y1) {
+    PixelSet out;
+    const int dx = std::abs(x1 - x0), dy = std::abs(y1 - y0);
+    const int sx = x1 >= x0 ? 1 : -1, sy = y1 >= y0 ? 1 : -1;
+    int x = x0, y = y0;
+    if (dx >= dy) {
+        int err = 2 * dy - dx;
+        for (int i = 0; i < dx; ++i) {
+            out.insert({x, y});
+            if (err > 0) {
+                y += sy;
+                err -= 2 * dx;
+            }
+            err += 2 * dy;
+            x += sx;
+        }
+    } else {
+        int err = 2 * dx - dy;
+        for (int i = 0; i < dy; ++i) {
+            out.insert({x, y});
+            if (err > 0) {
+                x += sx;
+                err -= 2 * dy;
+            }
+            err += 2 * dx;
+            y += sy;
+        }
+    }
+    return out;
+}
+
+PixelSet pixelsOf(const Device& dev, COLORREF color) {
+    PixelSet out;
+    for (int y = 0; y < dev.GetHeight(); ++y)
+        for (int x = 0; x < dev.GetWidth(); ++x)
+            if (dev.GetPixel(x, y) == color)
+                out.insert({x, y});
+    return out;
+}
+
+PixelSet nonWhite(const Device& dev) {
+    PixelSet out;
+    for (int y = 0; y < dev.GetHeight(); ++y)
+        for (int x = 0; x < dev.GetWidth(); ++x)
+            if (dev.GetPixel(x, y) != kWhite)
+                out.insert({x, y});
+    return out;
+}
+
+class Pixels : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dev = Device::CreateImage(120, 100);
+        ASSERT_TRUE(dev);
+        dc = dev->GetDC();
+    }
+    // Selects an object for the test and deletes it at the end.
+    void use(HGDIOBJ obj) {
+        ASSERT_NE(obj, nullptr);
+        owned.push_back(obj);
+        SelectObject(dc, obj);
+    }
+    void TearDown() override {
+        SelectObject(dc, GetStockObject(BLACK_PEN));
+        SelectObject(dc, GetStockObject(WHITE_BRUSH));
+        for (HGDIOBJ o : owned)
+            EXPECT_TRUE(DeleteObject(o));
+    }
+    HPEN solidPen(DWORD width, COLORREF c,
+                  DWORD style = PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_FLAT | PS_JOIN_MITER) {
+        LOGBRUSH lb{BS_SOLID, c, 0};
+        return ExtCreatePen(style, width, &lb, 0, nullptr);
+    }
+
+    std::unique_ptr<Device> dev;
+    HDC dc = nullptr;
+    std::vector<HGDIOBJ> owned;
+};
+
+TEST_F(Pixels, OnePixelLinesLightBresenhamPixelsWithoutTheLast) {
+    use(CreatePen(PS_SOLID, 1, kRed));
+    // Every octant, steep and flat, plus segments reaching far outside the image (clipped).
+    const int segs[][4] = {{10, 10, 50, 23},   {50, 30, 10, 43},     {60, 5, 67, 60},  {67, 95, 60, 40},
+                           {5, 90, 90, 90},    {100, 10, 100, 80},   {20, 50, 33, 50}, {-500, -80, 110, 70},
+                           {119, -300, 0, 99}, {3000, 20, -2000, 21}};
+    PixelSet expect;
+    for (const auto& s : segs) {
+        MoveToEx(dc, s[0], s[1], nullptr);
+        ASSERT_TRUE(LineTo(dc, s[2], s[3]));
+        for (const auto& p : bresenham(s[0], s[1], s[2], s[3]))
+            if (p.first >= 0 && p.first < 120 && p.second >= 0 && p.second < 100)
+                expect.insert(p);
+    }
+    EXPECT_EQ(pixelsOf(*dev, kRed), expect);
+    POINT cp{};
+    GetCurrentPositionEx(dc, &cp);
+    EXPECT_EQ(cp.x, -2000);
+    EXPECT_EQ(cp.y, 21);
+}
+
+TEST_F(Pixels, PolylineDrawsEveryVertexOnceAndNotTheLastPoint) {
+    use(solidPen(1, kRed));
+    const POINT pts[] = {{10, 10}, {40, 10}, {40, 30}, {10, 30}};
+    ASSERT_TRUE(Polyline(dc, pts, 4));
+    PixelSet expect;
+    for (int i = 0; i < 3; ++i)
+        for (const auto& p : bresenham(pts[i].x, pts[i].y, pts[i + 1].x, pts[i + 1].y))
+            expect.insert(p);
+    EXPECT_EQ(pixelsOf(*dev, kRed), expect);
+    EXPECT_EQ(dev->GetPixel(10, 30), kWhite);
+}
+
+TEST_F(Pixels, DotsAreCountedInPixelsAndGapsTakeTheBackgroundWhenOpaque) {
+    LOGBRUSH lb{BS_SOLID, kRed, 0};
+    use(ExtCreatePen(PS_COSMETIC | PS_DOT, 1, &lb, 0, nullptr));
+    SetBkMode(dc, TRANSPARENT);
+    // A diagonal: 12 pixels, three on and three off, whatever the length of the steps.
+    MoveToEx(dc, 10, 10, nullptr);
+    LineTo(dc, 22, 22);
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ(dev->GetPixel(10 + i, 10 + i), (i % 6) < 3 ? kRed : kWhite) << i;
+    SetBkMode(dc, OPAQUE);
+    SetBkColor(dc, kBlue);
+    MoveToEx(dc, 10, 50, nullptr);
+    LineTo(dc, 30, 50);
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(dev->GetPixel(10 + i, 50), (i % 6) < 3 ? kRed : kBlue) << i;
+    EXPECT_EQ(dev->GetPixel(30, 50), kWhite);
+}
+
+TEST_F(Pixels, BoxesStayInsideTheirHalfOpenRectangles) {
+    use(CreatePen(PS_SOLID, 1, kRed));
+    use(CreateSolidBrush(kBlue));
+    ASSERT_TRUE(Rectangle(dc, 10, 10, 20, 30));
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 120; ++x) {
+            if (x >= 10 && x < 20 && y >= 10 && y < 30) {
+                const bool border = x == 10 || x == 19 || y == 10 || y == 29;
+                ASSERT_EQ(dev->GetPixel(x, y), border ? kRed : kBlue) << x << "," << y;
+            } else {
+                ASSERT_EQ(dev->GetPixel(x, y), kWhite) << x << "," << y;
+            }
+        }
+    // Without a pen the filled area is one pixel smaller to the right and bottom.
+    dev->Clear(kWhite);
+    SelectObject(dc, GetStockObject(NULL_PEN));
+    Rectangle(dc, 10, 10, 20, 30);
+    PixelSet expect;
+    for (int y = 10; y < 29; ++y)
+        for (int x = 10; x < 19; ++x)
+            expect.insert({x, y});
+    EXPECT_EQ(nonWhite(*dev), expect);
+
+    // Ellipse, Pie and Chord touch the four sides of their box and never leave it.
+    const auto shapes = {0, 1, 2};
+    for (int shape : shapes) {
+        dev->Clear(kWhite);
+        use(CreatePen(PS_SOLID, 1, kRed));
+        if (shape == 0)
+            Ellipse(dc, 30, 20, 71, 61);
+        else if (shape == 1)
+            Pie(dc, 30, 20, 71, 61, 80, 40, 50,
+                10); // from 3 o'clock to 12 o'clock, the quarter on the top right
+        else
+            Chord(dc, 30, 20, 71, 61, 20, 40, 80, 40); // lower half
+        const PixelSet drawn = nonWhite(*dev);
+        ASSERT_FALSE(drawn.empty());
+        int minX = 1000, maxX = -1, minY = 1000, maxY = -1;
+        for (const auto& p : drawn) {
+            minX = std::min(minX, p.first);
+            maxX = std::max(maxX, p.first);
+            minY = std::min(minY, p.second);
+            maxY = std::max(maxY, p.second);
+        }
+        EXPECT_GE(minX, 30) << shape;
+        EXPECT_LE(maxX, 70) << shape;
+        EXPECT_GE(minY, 20) << shape;
+        EXPECT_LE(maxY, 60) << shape;
+        if (shape == 0) {
+            EXPECT_EQ(minX, 30);
+            EXPECT_EQ(maxX, 70);
+            EXPECT_EQ(minY, 20);
+            EXPECT_EQ(maxY, 60);
+            EXPECT_EQ(dev->GetPixel(50, 40), kBlue); // filled inside
+        } else if (shape == 1) {
+            EXPECT_EQ(dev->GetPixel(58, 32), kBlue); // inside the top right quarter
+            EXPECT_EQ(dev->GetPixel(42, 48), kWhite);
+            EXPECT_EQ(minX, 50);
+            EXPECT_EQ(maxY, 40);
+        } else {
+            EXPECT_EQ(dev->GetPixel(50, 52), kBlue); // inside the lower half
+            EXPECT_EQ(dev->GetPixel(50, 30), kWhite);
+        }
+    }
+}
+
+TEST_F(Pixels, EachHatchIsItsEightByEightPatternAlignedToTheDeviceOrigin) {
+    // Whether (x, y) belongs to the pattern, from the appearance of each style.
+    const auto inPattern = [](int style, int x, int y) {
+        const int u = x % 8, v = y % 8;
+        switch (style) {
+        case HS_HORIZONTAL:
+            return v == 3;
+        case HS_VERTICAL:
+            return u == 4;
+        case HS_FDIAGONAL:
+            return u == v;
+        case HS_BDIAGONAL:
+            return u + v == 7;
+        case HS_CROSS:
+            return u == 4 || v == 3;
+        default:
+            return u == v || u + v == 7;
+        }
+    };
+    for (int style = HS_HORIZONTAL; style <= HS_DIAGCROSS; ++style) {
+        for (int opaque = 0; opaque < 2; ++opaque) {
+            dev->Clear(kGreen);
+            HBRUSH hb = CreateHatchBrush(style, kRed);
+            ASSERT_NE(hb, nullptr);
+            SetBkMode(dc, opaque ? OPAQUE : TRANSPARENT);
+            SetBkColor(dc, kBlue);
+            const RECT rc{13, 5, 37, 29};
+            ASSERT_TRUE(FillRect(dc, &rc, hb));
+            // The same through a shape: the pattern does not move with the shape.
+            SelectObject(dc, GetStockObject(NULL_PEN));
+            SelectObject(dc, hb);
+            Rectangle(dc, 50, 50, 75, 75);
+            SelectObject(dc, GetStockObject(WHITE_BRUSH));
+            SelectObject(dc, GetStockObject(BLACK_PEN));
+            EXPECT_TRUE(DeleteObject(hb));
+            const COLORREF gap = opaque ? kBlue : kGreen;
+            for (int y = 0; y < 100; ++y)
+                for (int x = 0; x < 120; ++x) {
+                    const bool inRect =
+                        (x >= 13 && x < 37 && y >= 5 && y < 29) || (x >= 50 && x < 74 && y >= 50 && y < 74);
+                    const COLORREF want = !inRect ? kGreen : inPattern(style, x, y) ? kRed : gap;
+                    ASSERT_EQ(dev->GetPixel(x, y), want) << "style " << style << " at " << x << "," << y;
+                }
+        }
+    }
+}
+
+TEST_F(Pixels, BitBltCopiesExactlyAndClipsAtTheEdges) {
+    HDC mem = CreateCompatibleDC(dc);
+    ASSERT_NE(mem, nullptr);
+    HBITMAP bmp = CreateCompatibleBitmap(dc, 40, 30);
+    ASSERT_NE(bmp, nullptr);
+    HGDIOBJ oldBmp = SelectObject(mem, bmp);
+    ASSERT_NE(oldBmp, nullptr);
+    srand(7);
+    std::vector<COLORREF> src(40 * 30);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) {
+            src[y * 40 + x] = static_cast<COLORREF>(rand()) & 0xFFFFFF;
+            ASSERT_EQ(SetPixel(mem, x, y, src[y * 40 + x]), src[y * 40 + x]);
+        }
+    ASSERT_TRUE(BitBlt(dc, 5, 7, 40, 30, mem, 0, 0, SRCCOPY));
+    // Partly outside the device: the visible part is copied, nothing else is touched.
+    ASSERT_TRUE(BitBlt(dc, 100, 80, 40, 30, mem, 3, 2, SRCCOPY));
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 120; ++x) {
+            COLORREF want = kWhite;
+            if (x >= 5 && x < 45 && y >= 7 && y < 37)
+                want = src[(y - 7) * 40 + (x - 5)];
+            else if (x >= 100 && y >= 80 && x - 100 + 3 < 40 && y - 80 + 2 < 30)
+                want = src[(y - 80 + 2) * 40 + (x - 100 + 3)];
+            ASSERT_EQ(dev->GetPixel(x, y), want) << x << "," << y;
+        }
+    EXPECT_EQ(draft2d::GetBitmapPixel(bmp, 39, 29), src[29 * 40 + 39]);
+    EXPECT_EQ(draft2d::GetBitmapPixel(bmp, 40, 0), CLR_INVALID);
+
+    // Overlapping copy within one bitmap behaves as if copied through a buffer.
+    ASSERT_TRUE(BitBlt(mem, 1, 0, 39, 30, mem, 0, 0, SRCCOPY));
+    EXPECT_EQ(GetPixel(mem, 1, 0), src[0]);
+    EXPECT_EQ(GetPixel(mem, 39, 5), src[5 * 40 + 38]);
+
+    EXPECT_EQ(SelectObject(mem, oldBmp), bmp);
+    EXPECT_TRUE(DeleteDC(mem));
+    EXPECT_TRUE(DeleteObject(bmp));
+}
+
+TEST_F(Pixels, WideGeometricPensHaveFlatEndsAndMitredCorners) {
+    use(solidPen(5, kRed));
+    MoveToEx(dc, 10, 20, nullptr);
+    LineTo(dc, 30, 20);
+    PixelSet expect;
+    for (int y = 18; y <= 22; ++y)
+        for (int x = 10; x <= 30; ++x)
+            expect.insert({x, y});
+    const PixelSet got = pixelsOf(*dev, kRed);
+    // Flat ends: nothing before the start or past the end (the end pixel column belongs to the
+    // stroke's half-pixel cover); five rows.
+    for (const auto& p : got) {
+        EXPECT_GE(p.first, 10);
+        EXPECT_LE(p.first, 30);
+        EXPECT_GE(p.second, 18);
+        EXPECT_LE(p.second, 22);
+    }
+    EXPECT_GE(got.size(), 5u * 20u);
+
+    dev->Clear(kWhite);
+    const POINT corner[] = {{60, 60}, {60, 30}, {90, 30}};
+    Polyline(dc, corner, 3);
+    // A mitred corner fills the outer square corner of the turn; a round or bevel join would not.
+    EXPECT_EQ(dev->GetPixel(58, 28), kRed);
+    EXPECT_EQ(dev->GetPixel(62, 32), kRed);
+    EXPECT_EQ(dev->GetPixel(56, 26), kWhite);
+}
+
+TEST_F(Pixels, PolygonFillModesAndPathsFillWhatTheyShould) {
+    SelectObject(dc, GetStockObject(NULL_PEN));
+    use(CreateSolidBrush(kBlue));
+    // A five-pointed star drawn in one stroke: its centre is inside twice.
+    POINT star[5];
+    for (int i = 0; i < 5; ++i) {
+        const double a = -kPi / 2 + i * 4 * kPi / 5;
+        star[i] = POINT{static_cast<LONG>(50 + 40 * std::cos(a)), static_cast<LONG>(50 + 40 * std::sin(a))};
+    }
+    EXPECT_EQ(GetPolyFillMode(dc), ALTERNATE);
+    Polygon(dc, star, 5);
+    EXPECT_EQ(dev->GetPixel(50, 50), kWhite);
+    EXPECT_EQ(dev->GetPixel(50, 18), kBlue); // a point of the star
+    SetPolyFillMode(dc, WINDING);
+    Polygon(dc, star, 5);
+    EXPECT_EQ(dev->GetPixel(50, 50), kBlue);
+
+    // A path bracket draws nothing until it is filled or stroked.
+    dev->Clear(kWhite);
+    ASSERT_TRUE(BeginPath(dc));
+    MoveToEx(dc, 10, 10, nullptr);
+    LineTo(dc, 30, 10);
+    LineTo(dc, 30, 30);
+    LineTo(dc, 10, 30);
+    ASSERT_TRUE(EndPath(dc));
+    EXPECT_TRUE(nonWhite(*dev).empty());
+    ASSERT_TRUE(FillPath(dc));
+    PixelSet square;
+    for (int y = 10; y < 30; ++y)
+        for (int x = 10; x < 30; ++x)
+            square.insert({x, y});
+    EXPECT_EQ(nonWhite(*dev), square);
+    EXPECT_FALSE(StrokePath(dc)); // the path is used up
+    EXPECT_FALSE(FillPath(dc));
+}
+
+TEST_F(Pixels, AngleArcDrawsOnItsCircleAndMovesTheCurrentPosition) {
+    use(CreatePen(PS_SOLID, 1, kRed));
+    MoveToEx(dc, 80, 50, nullptr);
+    ASSERT_TRUE(AngleArc(dc, 50, 50, 30, 0.0f, 90.0f));
+    POINT cp{};
+    GetCurrentPositionEx(dc, &cp);
+    EXPECT_EQ(cp.x, 50);
+    EXPECT_EQ(cp.y, 20);
+    const PixelSet drawn = pixelsOf(*dev, kRed);
+    ASSERT_GT(drawn.size(), 30u);
+    for (const auto& p : drawn) {
+        EXPECT_NEAR(std::hypot(p.first - 50, p.second - 50), 30.0, 1.5);
+        EXPECT_GE(p.first, 49); // the upper right quarter only
+        EXPECT_LE(p.second, 51);
+    }
+}
+
+TEST_F(Pixels, SaveDCRestoresObjectsAndState) {
+    HPEN pen = CreatePen(PS_SOLID, 1, kRed);
+    HBRUSH brush = CreateSolidBrush(kBlue);
+    SelectObject(dc, pen);
+    SelectObject(dc, brush);
+    SetBkMode(dc, TRANSPARENT);
+    SetBkColor(dc, 0x123456);
+    SetTextColor(dc, 0x654321);
+    SetTextAlign(dc, TA_BOTTOM | TA_CENTER);
+    SetTextCharacterExtra(dc, 3);
+    MoveToEx(dc, 7, 9, nullptr);
+    const int level = SaveDC(dc);
+    EXPECT_EQ(level, 1);
+    EXPECT_EQ(dev->GetSaveDepth(), 1);
+
+    SelectObject(dc, GetStockObject(NULL_PEN));
+    SelectObject(dc, GetStockObject(BLACK_BRUSH));
+    SetBkMode(dc, OPAQUE);
+    SetBkColor(dc, 0);
+    SetTextColor(dc, 0);
+    SetTextAlign(dc, TA_LEFT | TA_TOP);
+    SetTextCharacterExtra(dc, 0);
+    SetMapMode(dc, MM_LOMETRIC);
+    EXPECT_EQ(SaveDC(dc), 2);
+    EXPECT_EQ(draft2d::GetSaveDCDepth(dc), 2);
+
+    ASSERT_TRUE(RestoreDC(dc, level)); // drops level 2 as well
+    EXPECT_EQ(dev->GetSaveDepth(), 0);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), pen);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), brush);
+    EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
+    EXPECT_EQ(GetBkColor(dc), 0x123456u);
+    EXPECT_EQ(GetTextColor(dc), 0x654321u);
+    EXPECT_EQ(GetTextAlign(dc), static_cast<UINT>(TA_BOTTOM | TA_CENTER));
+    EXPECT_EQ(GetTextCharacterExtra(dc), 3);
+    EXPECT_EQ(GetMapMode(dc), MM_TEXT);
+    POINT cp{};
+    GetCurrentPositionEx(dc, &cp);
+    EXPECT_EQ(cp.x, 7);
+    EXPECT_FALSE(RestoreDC(dc, -1)); // nothing left to restore
+    EXPECT_FALSE(RestoreDC(dc, 0));
+
+    // The restored pen is selected again, so it cannot be deleted until replaced.
+    EXPECT_FALSE(DeleteObject(pen));
+    SaveDC(dc);
+    SelectObject(dc, GetStockObject(BLACK_PEN));
+    EXPECT_TRUE(DeleteObject(pen));
+    // Restoring a state whose pen was deleted meanwhile falls back to the default pen.
+    ASSERT_TRUE(RestoreDC(dc, -1));
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), GetStockObject(BLACK_PEN));
+    SelectObject(dc, GetStockObject(WHITE_BRUSH));
+    EXPECT_TRUE(DeleteObject(brush));
+}
+
+TEST(Devices, CapabilitiesDescribeEachKindOfDevice) {
+    auto img = Device::CreateImage(800, 600, 96);
+    ASSERT_TRUE(img);
+    HDC dc = img->GetDC();
+    EXPECT_EQ(GetDeviceCaps(dc, TECHNOLOGY), DT_RASDISPLAY);
+    EXPECT_EQ(GetDeviceCaps(dc, HORZRES), 800);
+    EXPECT_EQ(GetDeviceCaps(dc, VERTRES), 600);
+    EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSX), 96);
+    EXPECT_EQ(GetDeviceCaps(dc, HORZSIZE), 212); // 800 / 96 inch
+    EXPECT_NE(GetDeviceCaps(dc, NUMCOLORS), 2);
+
+    auto mono = Device::CreateMonochrome(64, 32, 200);
+    ASSERT_TRUE(mono);
+    EXPECT_EQ(GetDeviceCaps(mono->GetDC(), NUMCOLORS), 2);
+    EXPECT_EQ(GetDeviceCaps(mono->GetDC(), LOGPIXELSY), 200);
+    HBRUSH dark = CreateSolidBrush(RGB(200, 40, 40)); // luminance below one half
+    const RECT rc{0, 0, 10, 10};
+    FillRect(mono->GetDC(), &rc, dark);
+    DeleteObject(dark);
+    EXPECT_EQ(mono->GetPixel(5, 5), 0u);
+    EXPECT_EQ(mono->GetPixel(20, 5), kWhite);
+
+    const std::string pdf = std::string(DRAFT2D_TEST_OUTPUT_DIR) + "/caps_printer.pdf";
+    auto prn = Device::CreatePrinter(pdf, 210, 297, 300);
+    ASSERT_TRUE(prn);
+    EXPECT_EQ(GetDeviceCaps(prn->GetDC(), TECHNOLOGY), DT_RASPRINTER);
+    EXPECT_EQ(GetDeviceCaps(prn->GetDC(), HORZSIZE), 210);
+    EXPECT_EQ(GetDeviceCaps(prn->GetDC(), VERTSIZE), 297);
+    EXPECT_EQ(GetDeviceCaps(prn->GetDC(), HORZRES), 2480);
+    EXPECT_EQ(GetDeviceCaps(prn->GetDC(), LOGPIXELSX), 300);
+    EXPECT_EQ(prn->GetPixels(), nullptr);
+    EXPECT_EQ(prn->GetPixel(0, 0), CLR_INVALID);
+    EXPECT_TRUE(prn->Finish());
+    EXPECT_FALSE(prn->Finish());
+
+    EXPECT_FALSE(Device::CreateImage(0, 10));
+    EXPECT_FALSE(Device::CreateImage(10, 10, 0));
+    EXPECT_FALSE(Device::CreatePrinter(pdf, -1, 10));
+}
+
+} // namespace
