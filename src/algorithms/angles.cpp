@@ -313,8 +313,9 @@ int usu_ruler_xy2(double x1, double y1, double x2, double y2, double along, doub
                   double* outy, double tol) {
     double x, y;
     int result;
-    if (std::fabs(x1 - x2) >= tol || std::fabs(y1 - y2) >= tol) {
-        const double len = Dist(x1, y1, x2, y2);
+    const double len = Dist(x1, y1, x2, y2);
+    // A zero tolerance must not let a zero-length ruler through to the division below.
+    if ((std::fabs(x1 - x2) >= tol || std::fabs(y1 - y2) >= tol) && len > 0) {
         const double ux = (x2 - x1) / len, uy = (y2 - y1) / len;
         x = x1 + along * ux - across * uy;
         y = y1 + along * uy + across * ux;

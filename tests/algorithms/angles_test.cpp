@@ -237,6 +237,8 @@ TEST(Rulers, BothAxesConventions) {
     EXPECT_EQ(usu_ruler_xy2(3, 4, 3, 4, 1, 2, &x, &y, 1e-7), -1);
     EXPECT_EQ(x, 4);
     EXPECT_EQ(y, 6);
+    EXPECT_EQ(usu_ruler_xy2(3, 4, 3, 4, 1, 2, &x, &y, 0), -1); // even with a zero tolerance
+    EXPECT_EQ(x, 4);
     // A degenerate ruler points along -x for the azimuth form.
     usu_ruler_xy(3, 4, 3, 4, 2, 0, &x, &y);
     EXPECT_NEAR(x, 1, 1e-12);
