@@ -1,0 +1,199 @@
+// CGraphSystem: construction, copying, destruction, line type selection and the
+// path store.
+#include "view/CGraphSystem_p.h"
+
+#include <new>
+
+#include "algorithms/helpers.h"
+#include "linetype/CLineType.h"
+#include "text/CFontFormat.h"
+
+using draft2d::detail::ViewPath;
+
+const double CGraphSystem::MAX_USER_SCRMM = 1000.0;
+const double CGraphSystem::MIN_USER_SCRMM = 0.0001;
+double CGraphSystem::MAX_VIEW_SCALE = 100.0;
+const double CGraphSystem::MIN_VIEW_SCALE = 0.02;
+
+namespace {
+
+// The prompt text format: 10 points of 宋体 at the face's own width. Null when
+// it cannot be made; every user of the prompt format accepts null.
+std::unique_ptr<CFontFormat> MakePromptFormat() {
+    try {
+        std::unique_ptr<CFontFormat> f(new CFontFormat(-10.0));
+        f->SetFontName("\xcb\xce\xcc\xe5"); // 宋体
+        f->SetWidthPer(0.0f);
+        return f;
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+std::unique_ptr<CFontFormat> CopyPromptFormat(const CFontFormat* other) {
+    if (other == nullptr)
+        return nullptr;
+    try {
+        return std::unique_ptr<CFontFormat>(new CFontFormat(*other));
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+const char kOutOfMemory[] = "\xc4\xda\xb4\xe6\xb2\xbb\xd7\xe3"; // 内存不足
+
+} // namespace
+
+void CGraphSystem::State::CopyParameters(const State& o, bool forAssignment) {
+    userToMm = o.userToMm;
+    userX = o.userX;
+    userY = o.userY;
+    viewScale = o.viewScale;
+    viewX = o.viewX;
+    viewY = o.viewY;
+    width = o.width;
+    height = o.height;
+    mmPixelsX = o.mmPixelsX;
+    mmPixelsY = o.mmPixelsY;
+    adjustScaleX = o.adjustScaleX;
+    adjustScaleY = o.adjustScaleY;
+    for (int i = 0; i < 5; ++i)
+        ucsStack[i] = o.ucsStack[i];
+    ucsDepth = o.ucsDepth;
+    zoomMode = o.zoomMode;
+    mouseX = o.mouseX;
+    mouseY = o.mouseY;
+    mouseDown = o.mouseDown;
+    if (!forAssignment) {
+        regenFunc = o.regenFunc;
+        regenData = o.regenData;
+        lineType = o.lineType;
+        isPrint = o.isPrint;
+    }
+    bkColor = o.bkColor;
+    clearColor = o.clearColor;
+    colorMode = o.colorMode;
+    clipRect = o.clipRect;
+    lineWidthEnabled = o.lineWidthEnabled;
+    lineScale = o.lineScale;
+    paperSize = o.paperSize;
+    gridType = o.gridType;
+    gridX = o.gridX;
+    gridY = o.gridY;
+    gridOrigin = o.gridOrigin;
+    gridRect = o.gridRect;
+    autoDrawPath = o.autoDrawPath;
+}
+
+CGraphSystem::CGraphSystem(const CLineTypes* types)
+    : zoomWndColor(0xFFFFFFFFul), state(nullptr),
+      lineTypes(types != nullptr ? types : &CLineTypes::c_object) {
+    state = new (std::nothrow) State;
+    if (state == nullptr)
+        kx_abort(kOutOfMemory);
+    if (!IsNT() && MAX_VIEW_SCALE > 15.0)
+        MAX_VIEW_SCALE = 15.0;
+    state->promptFormat = MakePromptFormat();
+}
+
+CGraphSystem::CGraphSystem(const CGraphSystem& other)
+    : zoomWndColor(other.zoomWndColor), state(nullptr), lineTypes(other.lineTypes) {
+    state = new (std::nothrow) State;
+    if (state == nullptr)
+        kx_abort(kOutOfMemory);
+    state->CopyParameters(*other.state, false);
+    state->promptFormat = CopyPromptFormat(other.state->promptFormat.get());
+}
+
+void CGraphSystem::operator=(const CGraphSystem& other) {
+    if (&other == this)
+        return;
+    state->CopyParameters(*other.state, true);
+    lineTypes = other.lineTypes;
+    DropBitmapsNotFitting();
+}
+
+CGraphSystem::~CGraphSystem() {
+    ClearBmpSaved();
+    Detach();
+    ClearPaths();
+    state->promptFormat.reset();
+    delete state;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Line type selection
+
+CLineType* CGraphSystem::FindLineType(const char* name) {
+    return lineTypes->Find(name);
+}
+
+void CGraphSystem::SetLineType(const char* name, double scale) {
+    if (name == nullptr) {
+        state->lineType = nullptr;
+        return;
+    }
+    CLineType* lt = lineTypes->Find(name);
+    if (lt == nullptr)
+        lt = lineTypes->Find(nullptr);
+    state->lineType = lt;
+    if (scale > 1e-7)
+        state->lineScale = scale;
+}
+
+const char* CGraphSystem::GetLineType() const {
+    if (state->lineType == nullptr)
+        return nullptr;
+    // The name is copied into the state block so that the text stays valid after
+    // the call.
+    state->lineTypeName = state->lineType->GetName();
+    return state->lineTypeName.c_str();
+}
+
+double CGraphSystem::GetLineScale() const {
+    return state->lineScale;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Path store
+
+bool CGraphSystem::SetAutoDrawPath(bool on) {
+    bool old = state->autoDrawPath;
+    state->autoDrawPath = on;
+    return old;
+}
+
+void CGraphSystem::BeginPaths() {
+    ClearPaths();
+    state->pathsActive = 1;
+}
+
+void CGraphSystem::ClearPaths() {
+    state->pathsActive = 0;
+    state->paths.clear();
+    state->curPath = nullptr;
+}
+
+void CGraphSystem::AddToNewPathAfterNow() {
+    state->curPath = nullptr;
+}
+
+void CGraphSystem::AddToPath(double x, double y, int newPath) {
+    ViewPath* path = state->curPath;
+    bool open = path == nullptr;
+    if (!open && newPath != 0 && !path->points.empty())
+        open = mg_distance(path->points.back(), mgPoint(x, y)) > 2.1;
+    try {
+        if (open) {
+            std::unique_ptr<ViewPath> p(new ViewPath);
+            p->lineType = state->lineType;
+            p->lineScale = state->lineScale;
+            path = p.get();
+            state->paths.push_back(std::move(p));
+            state->curPath = path;
+        }
+        path->points.push_back(mgPoint(x, y));
+    } catch (const std::bad_alloc&) {
+        // The point is dropped; the paths collected so far stay intact.
+    }
+}
