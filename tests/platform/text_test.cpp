@@ -1,0 +1,645 @@
+// Text measuring and drawing through the GDI text functions: extents, ABC widths, metrics and the ink
+// of TextOutA checked against each other, never against absolute sizes, so that the same assertions
+// hold for our platform layer and for the system's GDI.
+#include "platform/devices.h"
+#include "platform/win32.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using draft2d::Device;
+
+namespace {
+
+const char kSong[] = "\xcb\xce\xcc\xe5";            // 宋体
+const char kHei[] = "\xba\xda\xcc\xe5";             // 黑体
+const char kFangSong[] = "\xb7\xc2\xcb\xce_GB2312"; // 仿宋_GB2312
+const char kZhongWen[] = "\xd6\xd0\xce\xc4";        // 中文
+const char kShiXian[] = "\xca\xb5\xcf\xdf";         // 实线
+const char kMixed[] = "\xd6\xd0\xce\xc4"
+                      "ABC"               // 中文ABC
+                      "\xca\xb5\xcf\xdf"; // 实线
+const char kLine7[] = "\xbc\xe4\xb8\xf4\xbb\xae\xcf\xdf"
+                      "A1"; // 间隔划线A1
+
+struct InkBox {
+    int left = 0, top = 0, right = -1, bottom = -1; // inclusive pixel bounds
+    long count = 0;
+    bool empty() const { return count == 0; }
+};
+
+bool IsInk(COLORREF c, COLORREF background) {
+    return (c & 0xFFFFFF) != (background & 0xFFFFFF);
+}
+
+InkBox FindInk(const Device& dev, COLORREF background = RGB(255, 255, 255)) {
+    InkBox box;
+    box.left = dev.GetWidth();
+    box.top = dev.GetHeight();
+    for (int y = 0; y < dev.GetHeight(); ++y)
+        for (int x = 0; x < dev.GetWidth(); ++x)
+            if (IsInk(dev.GetPixel(x, y), background)) {
+                ++box.count;
+                box.left = std::min(box.left, x);
+                box.right = std::max(box.right, x);
+                box.top = std::min(box.top, y);
+                box.bottom = std::max(box.bottom, y);
+            }
+    return box;
+}
+
+std::vector<COLORREF> Snapshot(const Device& dev) {
+    std::vector<COLORREF> px;
+    px.reserve(static_cast<size_t>(dev.GetWidth()) * static_cast<size_t>(dev.GetHeight()));
+    for (int y = 0; y < dev.GetHeight(); ++y)
+        for (int x = 0; x < dev.GetWidth(); ++x)
+            px.push_back(dev.GetPixel(x, y) & 0xFFFFFF);
+    return px;
+}
+
+LOGFONTA MakeLogFont(const char* face, LONG height, LONG escapement = 0, LONG weight = FW_NORMAL,
+                     BYTE charset = GB2312_CHARSET) {
+    LOGFONTA lf;
+    std::memset(&lf, 0, sizeof(lf));
+    lf.lfHeight = height;
+    lf.lfEscapement = escapement;
+    lf.lfOrientation = escapement;
+    lf.lfWeight = weight;
+    lf.lfCharSet = charset;
+    lf.lfOutPrecision = 4; // OUT_TT_PRECIS
+    lf.lfQuality = NONANTIALIASED_QUALITY;
+    if (face)
+        std::strncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
+    return lf;
+}
+
+// An image device with a font selected; restores and deletes the font on destruction.
+class TextCanvas {
+public:
+    explicit TextCanvas(const LOGFONTA& lf, int width = 480, int height = 240)
+        : dev_(Device::CreateImage(width, height)) {
+        dc_ = dev_->GetDC();
+        font_ = CreateFontIndirectA(&lf);
+        old_ = SelectObject(dc_, font_);
+        SetBkMode(dc_, TRANSPARENT);
+        SetTextColor(dc_, RGB(0, 0, 0));
+    }
+    ~TextCanvas() {
+        SelectObject(dc_, old_);
+        DeleteObject(font_);
+    }
+    TextCanvas(const TextCanvas&) = delete;
+    TextCanvas& operator=(const TextCanvas&) = delete;
+
+    HDC dc() const { return dc_; }
+    Device& dev() { return *dev_; }
+    HFONT font() const { return font_; }
+
+    SIZE Extent(const char* s, int n = -1) const {
+        SIZE sz{-1, -1};
+        EXPECT_TRUE(GetTextExtentPoint32A(dc_, s, n < 0 ? static_cast<int>(std::strlen(s)) : n, &sz));
+        return sz;
+    }
+    TEXTMETRICA Metrics() const {
+        TEXTMETRICA tm;
+        std::memset(&tm, 0, sizeof(tm));
+        EXPECT_TRUE(GetTextMetricsA(dc_, &tm));
+        return tm;
+    }
+    void Draw(int x, int y, const char* s, UINT align) {
+        SetTextAlign(dc_, align);
+        EXPECT_TRUE(TextOutA(dc_, x, y, s, static_cast<int>(std::strlen(s))));
+    }
+
+private:
+    std::unique_ptr<Device> dev_;
+    HDC dc_ = nullptr;
+    HFONT font_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+};
+
+// Sum of A + B + C over the characters of a GBK text, double-byte characters asked for by their
+// two-byte code.
+long SumAbc(HDC dc, const char* s) {
+    long sum = 0;
+    const auto* u = reinterpret_cast<const unsigned char*>(s);
+    for (size_t i = 0; u[i];) {
+        UINT code = u[i];
+        size_t n = 1;
+        if (u[i] >= 0x81 && u[i] <= 0xFE && u[i + 1] >= 0x40) {
+            code = (static_cast<UINT>(u[i]) << 8) | u[i + 1];
+            n = 2;
+        }
+        ABC abc{};
+        EXPECT_TRUE(GetCharABCWidthsA(dc, code, code, &abc)) << "code " << code;
+        sum += abc.abcA + static_cast<long>(abc.abcB) + abc.abcC;
+        i += n;
+    }
+    return sum;
+}
+
+std::string OutputPath(const char* name) {
+    return std::string(DRAFT2D_TEST_OUTPUT_DIR) + "/" + name;
+}
+
+} // namespace
+
+// ---- Measuring ------------------------------------------------------------------------------------
+
+TEST(TextMeasure, ExtentIsTheSumOfAbcWidths) {
+    for (const char* face : {kSong, "Arial", "Times New Roman", kHei}) {
+        TextCanvas c(MakeLogFont(face, -19));
+        for (const char* s : {"Hello, draft2d!", kMixed, kLine7, "iiiWWW 0123"}) {
+            EXPECT_EQ(c.Extent(s).cx, SumAbc(c.dc(), s)) << face << " / " << s;
+        }
+    }
+}
+
+TEST(TextMeasure, ExtentHeightIsTheCellAndAddsUpPerCharacter) {
+    TextCanvas c(MakeLogFont(kSong, -24));
+    const TEXTMETRICA tm = c.Metrics();
+    EXPECT_EQ(tm.tmAscent + tm.tmDescent, tm.tmHeight);
+    EXPECT_EQ(c.Extent("A").cy, tm.tmHeight);
+    EXPECT_EQ(c.Extent(kZhongWen).cy, tm.tmHeight);
+    EXPECT_EQ(c.Extent("").cx, 0);
+    // Extents of pieces add up: there is no kerning between separately measured runs.
+    EXPECT_EQ(c.Extent(kMixed).cx, c.Extent(kZhongWen).cx + c.Extent("ABC").cx + c.Extent(kShiXian).cx);
+    // A double-byte character is one character: its extent is that of its own code.
+    ABC abc{};
+    ASSERT_TRUE(GetCharABCWidthsA(c.dc(), 0xD6D0, 0xD6D0, &abc)); // 中
+    EXPECT_EQ(c.Extent("\xd6\xd0").cx, abc.abcA + static_cast<long>(abc.abcB) + abc.abcC);
+    EXPECT_GT(static_cast<long>(abc.abcB), 0);
+}
+
+TEST(TextMeasure, CharacterExtraIsAddedOncePerCharacter) {
+    TextCanvas c(MakeLogFont(kSong, -16));
+    const LONG plain = c.Extent(kMixed).cx;
+    SetTextCharacterExtra(c.dc(), 3);
+    // 中文ABC实线: 7 characters in 10 bytes.
+    EXPECT_EQ(c.Extent(kMixed).cx, plain + 7 * 3);
+    EXPECT_EQ(GetTextCharacterExtra(c.dc()), 3);
+    SetTextCharacterExtra(c.dc(), 0);
+    EXPECT_EQ(c.Extent(kMixed).cx, plain);
+}
+
+TEST(TextMeasure, CountIsHonouredWithoutTerminator) {
+    TextCanvas c(MakeLogFont("Arial", -20));
+    const char buf[] = {'A', 'B', 'C', 'D', 'E', 'F'}; // no terminating zero
+    SIZE sz{};
+    ASSERT_TRUE(GetTextExtentPoint32A(c.dc(), buf, 3, &sz));
+    EXPECT_EQ(sz.cx, c.Extent("ABC").cx);
+    // Bytes after an embedded zero are measured when the count says so.
+    const char withZero[] = {'A', '\0', 'B'};
+    ASSERT_TRUE(GetTextExtentPoint32A(c.dc(), withZero, 3, &sz));
+    EXPECT_GT(sz.cx, c.Extent("AB").cx - 1);
+}
+
+TEST(TextMeasure, BadArgumentsFail) {
+    TextCanvas c(MakeLogFont(kSong, -16));
+    SIZE sz{};
+    ABC abc[4];
+    EXPECT_FALSE(GetTextExtentPoint32A(c.dc(), nullptr, 3, &sz));
+    EXPECT_FALSE(GetTextExtentPoint32A(c.dc(), "abc", 3, nullptr));
+    EXPECT_FALSE(GetTextExtentPoint32A(nullptr, "abc", 3, &sz));
+    EXPECT_FALSE(GetCharABCWidthsA(c.dc(), 'B', 'A', abc));
+    EXPECT_FALSE(GetCharABCWidthsA(c.dc(), 'A', 'B', nullptr));
+    EXPECT_FALSE(TextOutA(nullptr, 0, 0, "abc", 3));
+    EXPECT_FALSE(GetTextMetricsA(c.dc(), nullptr));
+    ASSERT_TRUE(GetCharABCWidthsA(c.dc(), 'A', 'D', abc));
+    ABC one{};
+    ASSERT_TRUE(GetCharABCWidthsA(c.dc(), 'C', 'C', &one));
+    EXPECT_EQ(abc[2].abcA, one.abcA);
+    EXPECT_EQ(abc[2].abcB, one.abcB);
+    EXPECT_EQ(abc[2].abcC, one.abcC);
+}
+
+// Invalid GBK must neither crash nor read past the count; every byte sequence still measures.
+TEST(TextMeasure, InvalidGbkMeasuresAndDraws) {
+    TextCanvas c(MakeLogFont(kSong, -16));
+    const char* const bad[] = {
+        "\xff",         // never a GBK byte
+        "\x81",         // lead byte at the end
+        "A\xd6",        // lead byte at the end after ASCII
+        "\xd6\x20",     // lead byte followed by a space
+        "\xd6\x7f",     // 0x7F is no trail byte
+        "\xa2\xa0\xff", // unassigned pair, then junk
+    };
+    for (const char* s : bad) {
+        SIZE sz{};
+        const int n = static_cast<int>(std::strlen(s));
+        ASSERT_TRUE(GetTextExtentPoint32A(c.dc(), s, n, &sz)) << s;
+        EXPECT_GE(sz.cx, 0);
+        EXPECT_TRUE(TextOutA(c.dc(), 10, 10, s, n));
+    }
+    // A lead byte cut off by the count measures as something, not as the full character.
+    SIZE cut{}, full{};
+    ASSERT_TRUE(GetTextExtentPoint32A(c.dc(), "A\xd6\xd0", 2, &cut));
+    ASSERT_TRUE(GetTextExtentPoint32A(c.dc(), "A\xd6\xd0", 3, &full));
+    EXPECT_GE(cut.cx, c.Extent("A").cx);
+    EXPECT_NE(cut.cx, full.cx);
+}
+
+TEST(TextMeasure, HeightSignChoosesEmOrCell) {
+    TextCanvas em(MakeLogFont(kSong, -20));
+    const TEXTMETRICA a = em.Metrics();
+    EXPECT_EQ(a.tmHeight - a.tmInternalLeading, 20); // negative: the em height
+    TextCanvas cell(MakeLogFont(kSong, 20));
+    const TEXTMETRICA b = cell.Metrics();
+    EXPECT_NEAR(b.tmHeight, 20, 1); // positive: the cell height
+    EXPECT_LE(b.tmHeight - b.tmInternalLeading, 20);
+    TextCanvas arial(MakeLogFont("Arial", 30));
+    EXPECT_NEAR(arial.Metrics().tmHeight, 30, 1);
+}
+
+TEST(TextMeasure, WidthStretchesAgainstTheAverageWidth) {
+    TextCanvas normal(MakeLogFont("Arial", -20));
+    const TEXTMETRICA tm = normal.Metrics();
+    LOGFONTA lf = MakeLogFont("Arial", -20);
+    lf.lfWidth = 2 * tm.tmAveCharWidth;
+    TextCanvas wide(lf);
+    EXPECT_NEAR(wide.Metrics().tmAveCharWidth, lf.lfWidth, 1);
+    EXPECT_EQ(wide.Metrics().tmHeight, tm.tmHeight); // only horizontal
+    const char* s = "MMMMMMMMMM";
+    const double ratio = static_cast<double>(wide.Extent(s).cx) / normal.Extent(s).cx;
+    EXPECT_NEAR(ratio, 2.0, 0.15);
+}
+
+TEST(TextMeasure, FaceNamesGiveDistinctFaces) {
+    // Windows face names, Chinese and Western, are found: different faces measure differently.
+    TextCanvas arial(MakeLogFont("Arial", -20, 0, FW_NORMAL, ANSI_CHARSET));
+    TextCanvas times(MakeLogFont("Times New Roman", -20, 0, FW_NORMAL, ANSI_CHARSET));
+    const char* s = "The quick brown fox jumps";
+    EXPECT_NE(arial.Extent(s).cx, times.Extent(s).cx);
+    // A face that reports fixed pitch has one advance for all characters.
+    TextCanvas courier(MakeLogFont("Courier New", -20, 0, FW_NORMAL, ANSI_CHARSET));
+    if (!(courier.Metrics().tmPitchAndFamily & TMPF_FIXED_PITCH))
+        EXPECT_EQ(courier.Extent("iiii").cx, courier.Extent("WWWW").cx);
+    else
+        EXPECT_FALSE(draft2d::IsCallTraceAvailable()) << "Courier New is fixed pitch on our platform";
+    // Chinese face names in GBK: 宋体 and 黑体 both cover Chinese.
+    for (const char* face : {kSong, kHei, kFangSong}) {
+        TextCanvas c(MakeLogFont(face, -20));
+        EXPECT_GT(c.Extent(kZhongWen).cx, c.Extent("ii").cx) << face;
+    }
+}
+
+// ---- Drawing --------------------------------------------------------------------------------------
+
+// The ink of TextOutA lies inside the box that GetTextExtentPoint32A gives, placed by the alignment;
+// an opaque background fills exactly that box.
+TEST(TextDraw, InkLiesInsideTheExtentBox) {
+    struct Case {
+        UINT align;
+        const char* name;
+    };
+    const Case cases[] = {{TA_LEFT | TA_TOP, "top"},
+                          {TA_LEFT | TA_BASELINE, "baseline"},
+                          {TA_LEFT | TA_BOTTOM, "bottom"},
+                          {TA_RIGHT | TA_TOP, "right"},
+                          {TA_RIGHT | TA_BASELINE, "right-baseline"},
+                          {TA_CENTER | TA_BOTTOM, "centre"}};
+    for (const char* face : {kSong, "Arial"}) {
+        for (const Case& k : cases) {
+            for (int opaque = 0; opaque < 2; ++opaque) {
+                TextCanvas c(MakeLogFont(face, -28));
+                const SIZE ext = c.Extent(kMixed);
+                const TEXTMETRICA tm = c.Metrics();
+                const int x = 240, y = 120;
+                if (opaque) {
+                    SetBkMode(c.dc(), OPAQUE);
+                    SetBkColor(c.dc(), RGB(0, 0, 0));
+                }
+                c.Draw(x, y, kMixed, k.align);
+                const InkBox ink = FindInk(c.dev());
+                const std::string what = std::string(face) + " " + k.name + (opaque ? " opaque" : "");
+                ASSERT_FALSE(ink.empty()) << what;
+                int left = x;
+                if ((k.align & TA_CENTER) == TA_CENTER)
+                    left = x - ext.cx / 2;
+                else if (k.align & TA_RIGHT)
+                    left = x - ext.cx;
+                int top = y;
+                if ((k.align & TA_BASELINE) == TA_BASELINE)
+                    top = y - tm.tmAscent;
+                else if (k.align & TA_BOTTOM)
+                    top = y - ext.cy;
+                // A centred odd width may be placed half a pixel either way.
+                const int slack = (k.align & TA_CENTER) == TA_CENTER ? 1 : 0;
+                if (opaque) {
+                    EXPECT_NEAR(ink.left, left, slack) << what;
+                    EXPECT_EQ(ink.right - ink.left + 1, ext.cx) << what;
+                    EXPECT_EQ(ink.top, top) << what;
+                    EXPECT_EQ(ink.bottom, top + ext.cy - 1) << what;
+                    EXPECT_EQ(ink.count, static_cast<long>(ext.cx) * ext.cy) << what;
+                    continue;
+                }
+                EXPECT_GE(ink.left, left - slack) << what;
+                EXPECT_LT(ink.right, left + ext.cx + slack) << what;
+                EXPECT_GE(ink.top, top) << what;
+                EXPECT_LT(ink.bottom, top + ext.cy) << what;
+                // The box is tight: the ink spans most of it.
+                EXPECT_GT(ink.right - ink.left, ext.cx * 3 / 4) << what;
+                EXPECT_GT(ink.bottom - ink.top, ext.cy / 2) << what;
+            }
+        }
+    }
+}
+
+// An opaque background paints exactly the text cell.
+TEST(TextDraw, OpaqueBackgroundFillsTheExtentBox) {
+    TextCanvas c(MakeLogFont(kSong, -20));
+    const SIZE ext = c.Extent(kMixed);
+    SetBkMode(c.dc(), OPAQUE);
+    SetBkColor(c.dc(), RGB(255, 0, 0));
+    SetTextColor(c.dc(), RGB(0, 0, 255));
+    c.Draw(30, 40, kMixed, TA_LEFT | TA_TOP);
+    const InkBox ink = FindInk(c.dev());
+    EXPECT_EQ(ink.left, 30);
+    EXPECT_EQ(ink.top, 40);
+    EXPECT_EQ(ink.right, 30 + ext.cx - 1);
+    EXPECT_EQ(ink.bottom, 40 + ext.cy - 1);
+    EXPECT_EQ(ink.count, static_cast<long>(ext.cx) * ext.cy); // no hole
+    // Only the two colours of the call are used: no antialiasing.
+    long blue = 0;
+    for (int y = ink.top; y <= ink.bottom; ++y)
+        for (int x = ink.left; x <= ink.right; ++x) {
+            const COLORREF p = c.dev().GetPixel(x, y) & 0xFFFFFF;
+            ASSERT_TRUE(p == RGB(255, 0, 0) || p == RGB(0, 0, 255)) << x << "," << y << " " << std::hex << p;
+            blue += p == RGB(0, 0, 255);
+        }
+    EXPECT_GT(blue, 0);
+}
+
+TEST(TextDraw, RightAlignmentEndsAtTheReferencePoint) {
+    TextCanvas right(MakeLogFont("Arial", -22));
+    TextCanvas left(MakeLogFont("Arial", -22));
+    const SIZE ext = left.Extent(kLine7);
+    right.Draw(300, 100, kLine7, TA_RIGHT | TA_BASELINE);
+    left.Draw(300 - ext.cx, 100, kLine7, TA_LEFT | TA_BASELINE);
+    EXPECT_TRUE(Snapshot(right.dev()) == Snapshot(left.dev()));
+}
+
+// Two calls with TA_UPDATECP draw what one call draws and leave the position after the text.
+TEST(TextDraw, UpdateCpContinuesTheLine) {
+    TextCanvas once(MakeLogFont(kSong, -18));
+    TextCanvas twice(MakeLogFont(kSong, -18));
+    once.Draw(20, 60, "AB\xd6\xd0", TA_LEFT | TA_BASELINE); // AB中
+    MoveToEx(twice.dc(), 20, 60, nullptr);
+    twice.Draw(0, 0, "AB", TA_LEFT | TA_BASELINE | TA_UPDATECP);
+    twice.Draw(0, 0, "\xd6\xd0", TA_LEFT | TA_BASELINE | TA_UPDATECP); // 中
+    EXPECT_TRUE(Snapshot(once.dev()) == Snapshot(twice.dev()));
+    POINT cp{};
+    ASSERT_TRUE(GetCurrentPositionEx(twice.dc(), &cp));
+    EXPECT_EQ(cp.x, 20 + once.Extent("AB\xd6\xd0").cx);
+    EXPECT_EQ(cp.y, 60);
+}
+
+// Escapement 300 turns the text 30 degrees counter-clockwise about its reference point: the ink,
+// turned back about that point, lies in the unrotated extent box.
+TEST(TextDraw, EscapementRotatesAboutTheReferencePoint) {
+    for (UINT valign : {UINT{TA_BASELINE}, UINT{TA_TOP}, UINT{TA_BOTTOM}}) {
+        TextCanvas c(MakeLogFont(kSong, -28, 300));
+        const SIZE ext = c.Extent(kMixed);
+        const TEXTMETRICA tm = c.Metrics();
+        const int rx = 120, ry = 180;
+        c.Draw(rx, ry, kMixed, TA_LEFT | valign);
+        double top = 0;
+        if (valign == TA_BASELINE)
+            top = -tm.tmAscent;
+        else if (valign == TA_BOTTOM)
+            top = -ext.cy;
+        const double a = 30.0 * 3.14159265358979323846 / 180.0, ca = std::cos(a), sa = std::sin(a);
+        double maxAlong = -1e9, minAlong = 1e9;
+        long outside = 0, total = 0;
+        for (int y = 0; y < c.dev().GetHeight(); ++y)
+            for (int x = 0; x < c.dev().GetWidth(); ++x) {
+                if (!IsInk(c.dev().GetPixel(x, y), RGB(255, 255, 255)))
+                    continue;
+                ++total;
+                // Pixel centre in the text's frame: u along the baseline, v down across it.
+                const double dx = x + 0.5 - rx, dy = y + 0.5 - ry;
+                const double u = dx * ca - dy * sa;
+                const double v = dx * sa + dy * ca;
+                maxAlong = std::max(maxAlong, u);
+                minAlong = std::min(minAlong, u);
+                const double tol = 1.5;
+                if (u < -tol || u > ext.cx + tol || v < top - tol || v > top + ext.cy + tol)
+                    ++outside;
+            }
+        ASSERT_GT(total, 0);
+        EXPECT_EQ(outside, 0) << "valign " << valign;
+        EXPECT_GT(maxAlong - minAlong, ext.cx * 0.75) << "valign " << valign;
+    }
+}
+
+TEST(TextDraw, StylesChangeTheInk) {
+    TextCanvas regular(MakeLogFont("Arial", -24));
+    TextCanvas bold(MakeLogFont("Arial", -24, 0, FW_BOLD));
+    regular.Draw(10, 10, "Bold text", TA_LEFT | TA_TOP);
+    bold.Draw(10, 10, "Bold text", TA_LEFT | TA_TOP);
+    EXPECT_GT(FindInk(bold.dev()).count, FindInk(regular.dev()).count * 11 / 10);
+    EXPECT_GE(bold.Metrics().tmWeight, FW_SEMIBOLD);
+
+    // Underline and strike-out draw rows of ink across the whole width, below and above the baseline.
+    for (int style = 0; style < 2; ++style) {
+        LOGFONTA lf = MakeLogFont(kSong, -24);
+        (style == 0 ? lf.lfUnderline : lf.lfStrikeOut) = 1;
+        TextCanvas c(lf);
+        const SIZE ext = c.Extent("a  a");
+        c.Draw(20, 100, "a  a", TA_LEFT | TA_BASELINE);
+        int fullRows = 0, rowAt = 0;
+        for (int y = 100 - c.Metrics().tmAscent; y < 100 + c.Metrics().tmDescent; ++y) {
+            int run = 0;
+            for (int x = 20; x < 20 + ext.cx; ++x)
+                run += IsInk(c.dev().GetPixel(x, y), RGB(255, 255, 255));
+            if (run == ext.cx) {
+                ++fullRows;
+                rowAt = y;
+            }
+        }
+        EXPECT_GT(fullRows, 0) << (style == 0 ? "underline" : "strike-out");
+        if (style == 0)
+            EXPECT_GE(rowAt, 100);
+        else
+            EXPECT_LT(rowAt, 100);
+        EXPECT_TRUE(c.Metrics().tmUnderlined == (style == 0));
+    }
+}
+
+// Characters a Western face lacks come from a Chinese face: real, distinct glyphs, not one empty box.
+TEST(TextDraw, ChineseCharactersFallBackToAChineseFace) {
+    TextCanvas zhong(MakeLogFont("Arial", -32));
+    TextCanvas wen(MakeLogFont("Arial", -32));
+    zhong.Draw(10, 10, "\xd6\xd0", TA_LEFT | TA_TOP); // 中
+    wen.Draw(10, 10, "\xce\xc4", TA_LEFT | TA_TOP);   // 文
+    const InkBox a = FindInk(zhong.dev()), b = FindInk(wen.dev());
+    ASSERT_FALSE(a.empty());
+    ASSERT_FALSE(b.empty());
+    EXPECT_FALSE(Snapshot(zhong.dev()) == Snapshot(wen.dev()));
+    // A default face with the GB2312 character set covers Chinese too.
+    TextCanvas plain(MakeLogFont("", -32));
+    plain.Draw(10, 10, "\xd6\xd0", TA_LEFT | TA_TOP);
+    EXPECT_FALSE(FindInk(plain.dev()).empty());
+}
+
+TEST(TextDraw, TextColourAndTransparentBackground) {
+    TextCanvas c(MakeLogFont(kHei, -26));
+    c.dev().Clear(RGB(0, 128, 0));
+    SetTextColor(c.dc(), RGB(250, 200, 10));
+    c.Draw(10, 10, kShiXian, TA_LEFT | TA_TOP);
+    const InkBox ink = FindInk(c.dev(), RGB(0, 128, 0));
+    ASSERT_FALSE(ink.empty());
+    for (int y = ink.top; y <= ink.bottom; ++y)
+        for (int x = ink.left; x <= ink.right; ++x) {
+            const COLORREF p = c.dev().GetPixel(x, y) & 0xFFFFFF;
+            ASSERT_TRUE(p == RGB(0, 128, 0) || p == RGB(250, 200, 10)) << std::hex << p;
+        }
+}
+
+TEST(TextDraw, TraceShowsTheTextCall) {
+    if (!draft2d::IsCallTraceAvailable())
+        GTEST_SKIP() << "the system's GDI keeps no trace";
+    TextCanvas c(MakeLogFont(kSong, -16));
+    c.dev().EnableTrace(true);
+    c.dev().ClearTrace();
+    ASSERT_TRUE(TextOutA(c.dc(), 5, 7,
+                         "\xd6\xd0"
+                         "A\"",
+                         4)); // 中A"
+    const std::vector<std::string> lines = c.dev().GetTrace();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "TextOutA(5,7,\"\\xd6\\xd0A\\x22\",4)");
+}
+
+// ---- Printer and test card ------------------------------------------------------------------------
+
+namespace {
+
+// Draws Chinese and Western text at several sizes and angles, each with its extent box.
+void DrawTestCard(HDC dc, int width, int height, double unit) {
+    struct Line {
+        const char* face;
+        const char* text;
+        double size; // em height in units
+        int escapement;
+        LONG weight;
+        bool italic;
+    };
+    const Line lines[] = {
+        {kSong, kMixed, 6, 0, FW_NORMAL, false},
+        {kHei, "\xba\xda\xcc\xe5 Hei 0123", 8, 0, FW_NORMAL, false},       // 黑体
+        {kFangSong, "\xb7\xc2\xcb\xce FangSong", 10, 0, FW_NORMAL, false}, // 仿宋
+        {"Arial", "Arial Bold Italic", 12, 0, FW_BOLD, true},
+        {"Times New Roman", "Times New Roman", 14, 0, FW_NORMAL, false},
+        {"Courier New", "Courier New 10:1", 16, 0, FW_NORMAL, false},
+        {kSong, kLine7, 20, 0, FW_BOLD, false},
+    };
+    int y = static_cast<int>(4 * unit);
+    for (const Line& l : lines) {
+        LOGFONTA lf = MakeLogFont(l.face, -static_cast<LONG>(l.size * unit), l.escapement, l.weight);
+        lf.lfItalic = l.italic ? 1 : 0;
+        HFONT f = CreateFontIndirectA(&lf);
+        HGDIOBJ old = SelectObject(dc, f);
+        SetTextAlign(dc, TA_LEFT | TA_TOP);
+        SIZE ext{};
+        const int n = static_cast<int>(std::strlen(l.text));
+        GetTextExtentPoint32A(dc, l.text, n, &ext);
+        const int x = static_cast<int>(4 * unit);
+        Rectangle(dc, x - 1, y - 1, x + ext.cx + 1, y + ext.cy + 1);
+        TextOutA(dc, x, y, l.text, n);
+        SelectObject(dc, old);
+        DeleteObject(f);
+        y += ext.cy + static_cast<int>(2 * unit);
+    }
+    // A fan of rotated lines about one reference point, every 30 degrees.
+    const int cx = width * 3 / 4, cy = height / 2;
+    for (int esc = 0; esc < 3600; esc += 300) {
+        LOGFONTA lf = MakeLogFont(kSong, -static_cast<LONG>(7 * unit), esc);
+        HFONT f = CreateFontIndirectA(&lf);
+        HGDIOBJ old = SelectObject(dc, f);
+        SetTextAlign(dc, TA_LEFT | TA_BASELINE);
+        TextOutA(dc, cx + static_cast<int>(6 * unit), cy, "\xbd\xc7\xb6\xc8 angle", 10); // 角度
+        SelectObject(dc, old);
+        DeleteObject(f);
+    }
+    // Opaque background and the bottom alignment.
+    LOGFONTA lf = MakeLogFont(kSong, -static_cast<LONG>(9 * unit));
+    HFONT f = CreateFontIndirectA(&lf);
+    HGDIOBJ old = SelectObject(dc, f);
+    SetBkMode(dc, OPAQUE);
+    SetBkColor(dc, RGB(255, 255, 160));
+    SetTextColor(dc, RGB(160, 0, 0));
+    SetTextAlign(dc, TA_LEFT | TA_BOTTOM);
+    TextOutA(dc, static_cast<int>(4 * unit), height - static_cast<int>(4 * unit), kMixed,
+             static_cast<int>(std::strlen(kMixed)));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(0, 0, 0));
+    SelectObject(dc, old);
+    DeleteObject(f);
+}
+
+bool HavePdfToText() {
+    return std::system("pdftotext -v > /dev/null 2>&1") == 0;
+}
+
+} // namespace
+
+TEST(TextCard, WritesPngAndPdf) {
+    const auto before = draft2d::GetGdiObjectCounts();
+    auto img = Device::CreateImage(1000, 700);
+    ASSERT_TRUE(img);
+    DrawTestCard(img->GetDC(), 1000, 700, 2.0);
+    EXPECT_FALSE(FindInk(*img).empty());
+    EXPECT_TRUE(img->WritePng(OutputPath("text_card.png")));
+
+    const std::string pdf = OutputPath("text_card.pdf");
+    std::remove(pdf.c_str());
+    auto printer = Device::CreatePrinter(pdf, 210, 148, 300);
+    ASSERT_TRUE(printer);
+    DrawTestCard(printer->GetDC(), printer->GetWidth(), printer->GetHeight(), 300 / 96.0 * 2.0);
+    EXPECT_TRUE(printer->Finish());
+    std::ifstream in(pdf, std::ios::binary);
+    EXPECT_TRUE(in.good());
+    EXPECT_EQ(draft2d::GetGdiObjectCounts().fonts, before.fonts);
+}
+
+// Text in a PDF of the printer device keeps its characters: Chinese comes out again as text.
+TEST(TextCard, PdfTextIsExtractable) {
+    if (!HavePdfToText())
+        GTEST_SKIP() << "pdftotext is not installed";
+    const std::string pdf = OutputPath("text_extract.pdf");
+    const std::string txt = OutputPath("text_extract.txt");
+    {
+        auto printer = Device::CreatePrinter(pdf, 210, 100, 300);
+        ASSERT_TRUE(printer);
+        HDC dc = printer->GetDC();
+        LOGFONTA lf = MakeLogFont(kSong, -60);
+        HFONT f = CreateFontIndirectA(&lf);
+        HGDIOBJ old = SelectObject(dc, f);
+        SetBkMode(dc, TRANSPARENT);
+        ASSERT_TRUE(TextOutA(dc, 100, 100, kMixed, static_cast<int>(std::strlen(kMixed))));
+        SelectObject(dc, old);
+        DeleteObject(f);
+        ASSERT_TRUE(printer->Finish());
+    }
+    const std::string cmd = "pdftotext -enc UTF-8 '" + pdf + "' '" + txt + "'";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    std::ifstream in(txt, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // 中文ABC实线 in UTF-8.
+    EXPECT_NE(text.find("\xe4\xb8\xad\xe6\x96\x87"
+                        "ABC"
+                        "\xe5\xae\x9e\xe7\xba\xbf"),
+              std::string::npos)
+        << text;
+}
