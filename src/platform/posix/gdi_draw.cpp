@@ -197,6 +197,11 @@ public:
         const long long n = xMajor ? adx : ady; // pixels drawn: the end point is left out
         if (n == 0 || !px_)
             return;
+        if (period_ == 0 && x0 >= 0 && y0 >= 0 && x1 >= 0 && y1 >= 0 && x0 < w_ && x1 < w_ && y0 < h_ &&
+            y1 < h_) {
+            solidInside(x0, y0, adx, ady, sx, sy);
+            return;
+        }
         const long long major = xMajor ? adx : ady, minor = xMajor ? ady : adx;
         const long long m0 = xMajor ? x0 : y0, s0 = xMajor ? y0 : x0;
         const long long ms = xMajor ? sx : sy, ss = xMajor ? sy : sx;
@@ -241,6 +246,36 @@ public:
     }
 
 private:
+    // The common case: a solid segment wholly inside the surface, stepping a pixel pointer.
+    void solidInside(long long x0, long long y0, long long adx, long long ady, long long sx, long long sy) {
+        uint32_t* p = px_ + y0 * stride_ + x0;
+        const long long stepY = sy * stride_;
+        const uint32_t c = color_;
+        if (adx >= ady) {
+            long long d = 2 * ady - adx;
+            for (long long i = 0; i < adx; ++i) {
+                *p = c;
+                if (d > 0) {
+                    p += stepY;
+                    d -= 2 * adx;
+                }
+                d += 2 * ady;
+                p += sx;
+            }
+        } else {
+            long long d = 2 * adx - ady;
+            for (long long i = 0; i < ady; ++i) {
+                *p = c;
+                if (d > 0) {
+                    p += sx;
+                    d -= 2 * ady;
+                }
+                d += 2 * adx;
+                p += stepY;
+            }
+        }
+    }
+
     bool dashOn(long long p) const {
         for (size_t i = 0; i < dash_.size(); ++i) {
             if (p < dash_[i])
