@@ -9,6 +9,10 @@
 //    too few bytes left they give 0 and set the sticky error -2 without moving the read offset.
 //  - ReadStrict(...): used by record readers; at the end of the data they throw CIoBufException(-2).
 // Lengths stored in the data are never trusted: nothing is read or allocated past what is held.
+//
+// The block grows in multiples of the granule given at construction, and by at least half its size
+// each time, so appending n values costs O(n). An allocation failure empties the buffer and sets the
+// error -1.
 #pragma once
 
 #include <cstdint>
@@ -54,6 +58,7 @@ public:
     bool Reserve(unsigned long n);
 
     unsigned long GetSize() const { return m_size; }
+    // Bytes allocated (always a multiple of the granule after an append).
     unsigned long GetCapacity() const { return m_capacity; }
     unsigned char* GetBuffer() { return m_buffer; }
     const unsigned char* GetBuffer() const { return m_buffer; }
