@@ -58,7 +58,7 @@ public:
     bool Reserve(unsigned long n);
 
     unsigned long GetSize() const { return m_size; }
-    // Bytes allocated (always a multiple of the granule after an append).
+    // Bytes allocated.
     unsigned long GetCapacity() const { return m_capacity; }
     unsigned char* GetBuffer() { return m_buffer; }
     const unsigned char* GetBuffer() const { return m_buffer; }
