@@ -1,0 +1,215 @@
+// A test card of every primitive and every hatch, on an image device (PNG) and on a printer (PDF);
+// the PDF is rasterised with pdftoppm, when installed, and must show the same shapes.
+#include "platform/devices.h"
+#include "platform/win32.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+using draft2d::Device;
+
+namespace {
+
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+constexpr COLORREF kRed = RGB(220, 0, 0);
+
+HPEN geometricPen(DWORD width, COLORREF c, DWORD extra = PS_ENDCAP_FLAT | PS_JOIN_MITER) {
+    LOGBRUSH lb{BS_SOLID, c, 0};
+    return ExtCreatePen(PS_GEOMETRIC | PS_SOLID | extra, width, &lb, 0, nullptr);
+}
+
+void withPen(HDC dc, HPEN pen, void (*draw)(HDC)) {
+    HGDIOBJ old = SelectObject(dc, pen);
+    draw(dc);
+    SelectObject(dc, old);
+    DeleteObject(pen);
+}
+
+// Draws the card on an 800 x 600 pixel area.
+void drawCard(HDC dc) {
+    SetBkMode(dc, TRANSPARENT);
+    // Row 1: one-pixel lines in every cosmetic style, a fan of directions.
+    const int styles[] = {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT};
+    for (int i = 0; i < 5; ++i) {
+        LOGBRUSH lb{BS_SOLID, 0, 0};
+        HPEN pen = ExtCreatePen(PS_COSMETIC | styles[i], 1, &lb, 0, nullptr);
+        HGDIOBJ old = SelectObject(dc, pen);
+        MoveToEx(dc, 20, 20 + i * 12, nullptr);
+        LineTo(dc, 220, 20 + i * 12);
+        SelectObject(dc, old);
+        DeleteObject(pen);
+    }
+    for (int a = 0; a < 16; ++a) {
+        MoveToEx(dc, 320, 60, nullptr);
+        LineTo(dc, 320 + static_cast<int>(50 * std::cos(a * 3.14159265 / 8)),
+               60 - static_cast<int>(50 * std::sin(a * 3.14159265 / 8)));
+    }
+    // Wide pens: flat ends and mitred corners, round ends, a thick polyline.
+    withPen(dc, geometricPen(8, kRed), [](HDC d) {
+        const POINT z[] = {{420, 20}, {500, 20}, {440, 100}, {520, 100}};
+        Polyline(d, z, 4);
+    });
+    withPen(dc, geometricPen(6, kBlue, PS_ENDCAP_ROUND | PS_JOIN_ROUND), [](HDC d) {
+        MoveToEx(d, 560, 30, nullptr);
+        LineTo(d, 760, 90);
+    });
+
+    // Row 2: filled shapes with a pen and a solid brush.
+    HBRUSH solid = CreateSolidBrush(kBlue);
+    HGDIOBJ oldBrush = SelectObject(dc, solid);
+    Rectangle(dc, 20, 140, 120, 220);
+    Ellipse(dc, 140, 140, 260, 220);
+    Pie(dc, 280, 140, 380, 240, 400, 190, 330, 120);
+    Chord(dc, 400, 140, 500, 240, 380, 200, 520, 200);
+    POINT star[5];
+    for (int i = 0; i < 5; ++i) {
+        const double a = -3.14159265 / 2 + i * 4 * 3.14159265 / 5;
+        star[i] = POINT{static_cast<LONG>(580 + 50 * std::cos(a)), static_cast<LONG>(190 + 50 * std::sin(a))};
+    }
+    Polygon(dc, star, 5);
+    SetPolyFillMode(dc, WINDING);
+    for (POINT& p : star)
+        p.x += 120;
+    Polygon(dc, star, 5);
+    SetPolyFillMode(dc, ALTERNATE);
+
+    // Row 3: arcs, Béziers and a path.
+    SelectObject(dc, GetStockObject(NULL_BRUSH));
+    Arc(dc, 20, 260, 140, 340, 140, 300, 20, 300);
+    MoveToEx(dc, 230, 300, nullptr);
+    AngleArc(dc, 200, 300, 30, 0.0f, 270.0f);
+    const POINT bez[] = {{260, 340}, {290, 250}, {350, 380}, {380, 270}};
+    PolyBezier(dc, bez, 4);
+    BeginPath(dc);
+    MoveToEx(dc, 420, 260, nullptr);
+    LineTo(dc, 520, 260);
+    LineTo(dc, 470, 340);
+    CloseFigure(dc);
+    EndPath(dc);
+    SelectObject(dc, solid);
+    StrokeAndFillPath(dc);
+    SelectObject(dc, oldBrush);
+    DeleteObject(solid);
+    for (int x = 560; x < 760; x += 4)
+        SetPixel(dc, x, 300, kRed);
+
+    // Row 4: every hatch, transparent over a grey band and opaque with a yellow background.
+    HBRUSH grey = CreateSolidBrush(RGB(200, 200, 200));
+    const RECT band{0, 380, 800, 440};
+    FillRect(dc, &band, grey);
+    DeleteObject(grey);
+    for (int h = HS_HORIZONTAL; h <= HS_DIAGCROSS; ++h) {
+        HBRUSH hb = CreateHatchBrush(h, RGB(0, 120, 0));
+        const RECT r1{20 + h * 128, 390, 120 + h * 128, 440};
+        SetBkMode(dc, TRANSPARENT);
+        FillRect(dc, &r1, hb);
+        SetBkMode(dc, OPAQUE);
+        SetBkColor(dc, RGB(255, 255, 0));
+        HGDIOBJ ob = SelectObject(dc, hb);
+        Rectangle(dc, 20 + h * 128, 460, 120 + h * 128, 520);
+        SelectObject(dc, ob);
+        DeleteObject(hb);
+    }
+    SetBkMode(dc, TRANSPARENT);
+
+    // A bitmap drawn off screen and copied in.
+    HDC mem = CreateCompatibleDC(dc);
+    HBITMAP bmp = CreateCompatibleBitmap(dc, 60, 40);
+    HGDIOBJ oldBmp = SelectObject(mem, bmp);
+    HBRUSH red = CreateSolidBrush(kRed);
+    const RECT all{0, 0, 60, 40};
+    FillRect(mem, &all, red);
+    DeleteObject(red);
+    Ellipse(mem, 10, 5, 50, 35);
+    BitBlt(dc, 720, 540, 60, 40, mem, 0, 0, SRCCOPY);
+    SelectObject(mem, oldBmp);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+}
+
+struct Ppm {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;
+    COLORREF at(int x, int y) const {
+        const size_t i = (static_cast<size_t>(y) * width + x) * 3;
+        return RGB(rgb[i], rgb[i + 1], rgb[i + 2]);
+    }
+};
+
+bool readPpm(const std::string& path, Ppm& out) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    int maxv = 0;
+    const bool ok = std::fscanf(f, "P6 %d %d %d", &out.width, &out.height, &maxv) == 3 && maxv == 255 &&
+                    out.width > 0 && out.height > 0 && out.width < 10000 && out.height < 10000;
+    if (ok) {
+        std::fgetc(f);
+        out.rgb.resize(static_cast<size_t>(out.width) * out.height * 3);
+        const size_t n = std::fread(out.rgb.data(), 1, out.rgb.size(), f);
+        std::fclose(f);
+        return n == out.rgb.size();
+    }
+    std::fclose(f);
+    return false;
+}
+
+TEST(TestCard, RendersEveryPrimitiveAsPngAndPdfWithoutLeaks) {
+    const std::string dir = DRAFT2D_TEST_OUTPUT_DIR;
+    const int before = draft2d::GetGdiObjectCounts().total();
+    auto img = Device::CreateImage(800, 600);
+    ASSERT_TRUE(img);
+    drawCard(img->GetDC());
+    EXPECT_EQ(draft2d::GetGdiObjectCounts().total(), before);
+    EXPECT_EQ(img->GetSaveDepth(), 0);
+    ASSERT_TRUE(img->WritePng(dir + "/platform_testcard.png"));
+    // Spot checks: solid fill inside the rectangle, the pen on its border, hatches over the band.
+    EXPECT_EQ(img->GetPixel(70, 180), kBlue);
+    EXPECT_EQ(img->GetPixel(20, 180), 0u);
+    EXPECT_EQ(img->GetPixel(24 + 4, 395), RGB(0, 120, 0));     // HS_HORIZONTAL row y % 8 == 3
+    EXPECT_EQ(img->GetPixel(24 + 4, 396), RGB(200, 200, 200)); // transparent gap
+    EXPECT_EQ(img->GetPixel(749, 542), kRed);                  // the copied bitmap
+
+    const std::string pdf = dir + "/platform_testcard.pdf";
+    std::remove(pdf.c_str());
+    {
+        // 96 dpi on a page of 800 x 600 pixels, so that the card lands on the same pixels.
+        auto prn = Device::CreatePrinter(pdf, 800 * 25.4 / 96, 600 * 25.4 / 96, 96);
+        ASSERT_TRUE(prn);
+        EXPECT_EQ(GetDeviceCaps(prn->GetDC(), HORZRES), 800);
+        drawCard(prn->GetDC());
+        EXPECT_EQ(draft2d::GetGdiObjectCounts().total(), before);
+        ASSERT_TRUE(prn->Finish());
+    }
+    if (std::system("pdftoppm -v > /dev/null 2>&1") != 0)
+        GTEST_SKIP() << "pdftoppm not installed";
+    const std::string base = dir + "/platform_testcard_pdf";
+    ASSERT_EQ(
+        std::system(("pdftoppm -r 96 -singlefile -aa no -aaVector no '" + pdf + "' '" + base + "'").c_str()),
+        0);
+    ASSERT_EQ(std::system(("pdftoppm -r 96 -singlefile -png '" + pdf + "' '" + base + "'").c_str()), 0);
+    Ppm ppm;
+    ASSERT_TRUE(readPpm(base + ".ppm", ppm));
+    ASSERT_EQ(ppm.width, 800);
+    ASSERT_EQ(ppm.height, 600);
+    EXPECT_EQ(ppm.at(70, 180), kBlue);
+    EXPECT_EQ(ppm.at(200, 180), kBlue); // ellipse
+    EXPECT_EQ(ppm.at(749, 542), kRed);
+    EXPECT_EQ(ppm.at(5, 5), RGB(255, 255, 255));
+    // Shapes that are filled on the image are filled on the page (the PDF rasteriser may differ by a
+    // pixel at edges, so only interior points are compared).
+    int same = 0, compared = 0;
+    for (int y = 150; y < 210; y += 3)
+        for (int x = 30; x < 110; x += 3) {
+            ++compared;
+            same += ppm.at(x, y) == img->GetPixel(x, y);
+        }
+    EXPECT_EQ(same, compared);
+}
+
+} // namespace
