@@ -561,14 +561,23 @@ void DrawTestCard(HDC dc, int width, int height, double unit) {
         DeleteObject(f);
         y += ext.cy + static_cast<int>(2 * unit);
     }
-    // A fan of rotated lines about one reference point, every 30 degrees.
-    const int cx = width * 3 / 4, cy = height / 2;
+    // A fan of rotated lines every 30 degrees, each starting on a circle and pointing outwards, with a
+    // cross at its reference point.
+    const int cx = width * 7 / 10, cy = height * 2 / 5;
+    const int radius = static_cast<int>(14 * unit), arm = static_cast<int>(2 * unit);
     for (int esc = 0; esc < 3600; esc += 300) {
-        LOGFONTA lf = MakeLogFont(kSong, -static_cast<LONG>(7 * unit), esc);
+        const double a = esc / 10.0 * 3.14159265358979323846 / 180.0;
+        const int rx = cx + static_cast<int>(std::lround(radius * std::cos(a)));
+        const int ry = cy - static_cast<int>(std::lround(radius * std::sin(a)));
+        MoveToEx(dc, rx - arm, ry, nullptr);
+        LineTo(dc, rx + arm + 1, ry);
+        MoveToEx(dc, rx, ry - arm, nullptr);
+        LineTo(dc, rx, ry + arm + 1);
+        LOGFONTA lf = MakeLogFont(esc % 600 ? "Arial" : kSong, -static_cast<LONG>(9 * unit), esc);
         HFONT f = CreateFontIndirectA(&lf);
         HGDIOBJ old = SelectObject(dc, f);
         SetTextAlign(dc, TA_LEFT | TA_BASELINE);
-        TextOutA(dc, cx + static_cast<int>(6 * unit), cy, "\xbd\xc7\xb6\xc8 angle", 10); // 角度
+        TextOutA(dc, rx, ry, "\xbd\xc7\xb6\xc8 angle", 10); // 角度
         SelectObject(dc, old);
         DeleteObject(f);
     }

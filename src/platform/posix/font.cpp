@@ -437,7 +437,8 @@ bool TextFont::Init() {
     const double avg = primary->avgWidth * k;
     if (request_.width != 0 && avg > 0) {
         const double w = std::min(std::fabs(static_cast<double>(request_.width)), kMaxPixelSize);
-        m.stretch = w / avg;
+        // Keep the stretched em between one pixel and the largest size.
+        m.stretch = std::min(std::max(w / avg, 1.0 / em), kMaxPixelSize / em);
     }
     m.aveCharWidth = std::max(1, static_cast<int>(std::lround(avg * m.stretch)));
     m.maxCharWidth = std::max(1, static_cast<int>(std::lround(primary->maxWidth * k * m.stretch)));
@@ -495,7 +496,7 @@ GlyphInfo TextFont::Compute(char32_t code) {
     if (!found) {
         // No face has it: the replacement character rather than an empty box.
         if (code != kGbkReplacement)
-            return Glyph(kGbkReplacement);
+            return GlyphLocked(kGbkReplacement);
         g.index = 0;
         g.face = 0;
     }
@@ -516,6 +517,11 @@ GlyphInfo TextFont::Compute(char32_t code) {
 }
 
 const GlyphInfo& TextFont::Glyph(char32_t code) {
+    std::lock_guard<std::mutex> lock(glyphMutex_);
+    return GlyphLocked(code);
+}
+
+const GlyphInfo& TextFont::GlyphLocked(char32_t code) {
     if (code < 128) {
         GlyphInfo& g = ascii_[code];
         if (!g.valid)
@@ -555,11 +561,12 @@ private:
 int TextFont::Layout(const unsigned char* text, int len, const TextSpacing& sp,
                      std::vector<PlacedGlyph>& out) {
     out.clear();
+    std::lock_guard<std::mutex> lock(glyphMutex_);
     BreakSpreader breaks(sp);
     int pen = 0;
     for (int i = 0; i < len;) {
         const GbkChar ch = DecodeGbkChar(text + i, len - i);
-        const GlyphInfo& g = Glyph(ch.code);
+        const GlyphInfo& g = GlyphLocked(ch.code);
         out.push_back({g.index, g.face, pen, i, ch.bytes, ch.code});
         pen += g.advance() + sp.charExtra + breaks.Next(ch.code);
         i += ch.bytes;
@@ -568,11 +575,12 @@ int TextFont::Layout(const unsigned char* text, int len, const TextSpacing& sp,
 }
 
 int TextFont::Measure(const unsigned char* text, int len, const TextSpacing& sp) {
+    std::lock_guard<std::mutex> lock(glyphMutex_);
     BreakSpreader breaks(sp);
     int pen = 0;
     for (int i = 0; i < len;) {
         const GbkChar ch = DecodeGbkChar(text + i, len - i);
-        pen += Glyph(ch.code).advance() + sp.charExtra + breaks.Next(ch.code);
+        pen += GlyphLocked(ch.code).advance() + sp.charExtra + breaks.Next(ch.code);
         i += ch.bytes;
     }
     return pen;

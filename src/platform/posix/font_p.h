@@ -26,6 +26,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -136,6 +137,7 @@ private:
     explicit TextFont(const FontRequest& req);
     bool Init();
     GlyphInfo Compute(char32_t code);
+    const GlyphInfo& GlyphLocked(char32_t code);
 
     FontRequest request_;
     FontMetrics metrics_;
@@ -144,6 +146,9 @@ private:
     std::vector<std::shared_ptr<FontFace>> faces_;
     std::vector<cairo_scaled_font_t*> scaled_;
     std::vector<cairo_scaled_font_t*> drawScaled_;
+    // Glyph metrics filled in on first use. A font is shared by every handle with the same LOGFONTA,
+    // so the tables are guarded; entries never move once made (array, node-based map).
+    std::mutex glyphMutex_;
     GlyphInfo ascii_[128];
     std::unordered_map<char32_t, GlyphInfo> others_;
 };
