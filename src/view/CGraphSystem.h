@@ -101,6 +101,68 @@ public:
     // the minimum) and the paper point (x, y) shown at the window's bottom-left corner. Ends the
     // follow-the-paper mode unless an interactive command is active. Does not redraw.
     void Zoom(double scale, double x, double y);
+    // Fits a user rectangle into a pixel rectangle of the window (the whole window without target),
+    // widened about its centre to the target's aspect ratio. 0 (view unchanged) for a degenerate
+    // rectangle or, without force, a scale beyond the limits; force clamps the scale instead.
+    int ZoomTo(mgRect userRect, RECT target, int force);
+    int ZoomTo(mgRect userRect, int force);
+    // Zooms about a screen point (the window centre): the user point under it stays in place.
+    // The scale is clamped to the limits. Always 1.
+    int ZoomTo(POINT screenPt, double scale);
+    int ZoomTo(double scale);
+    // f > 0 multiplies the scale by 1 + f, f < 0 divides it by 1 - f.
+    int ZoomByFactor(POINT screenPt, double f);
+    int ZoomByFactor(double f);
+    // Moves the picture by (dx, dy) pixels, right and down. Always 1.
+    int ZoomPan(double dx, double dy);
+    // Fits the sheet with a margin in pixels (negative: 10) and follows the paper from then on:
+    // SetWndSize refits it whenever the window size changes, until the next explicit zoom.
+    void ZoomPaper(int regen, int margin);
+    // Fits a user rectangle with a margin in pixels (negative: 10) and redraws.
+    void ZoomExtent(mgRect userRect, int margin);
+    // Key steps: zoom by f * 0.25 about the window centre, pan by f * 0.23 of the window; each
+    // redraws (RegenAll) and does nothing while an interactive command drags.
+    void ZoomIn(double f);
+    void ZoomOut(double f);
+    void PanLeft(double f);
+    void PanRight(double f);
+    void PanUp(double f);
+    void PanDown(double f);
+
+    // ---- Interactive view commands ----
+    // Codes of zoomMode. ZOOM_PAPER is set only by ZoomPaper.
+    enum {
+        ZOOM_NONE = 0,
+        ZOOM_PAPER = 1,
+        ZOOM_PAN = 2,
+        ZOOM_DYNAMIC = 3,
+        ZOOM_IN = 4,
+        ZOOM_OUT = 5,
+        ZOOM_WINDOW = 6
+    };
+    // Cancels the current command, then selects cmd when it is 2 to 6.
+    void SetCmd(int cmd);
+    int GetZoomMode() const;
+    int IsZoomCmd() const; // a command of 2 to 6 is selected
+    // Events of the window, in client pixels. OnMouseMove and OnLButtonUp return 1 when the view
+    // changed (and was redrawn through RegenAll); feedback-only events call Redraw and return 0.
+    void OnLButtonDown(int x, int y);
+    int OnMouseMove(int x, int y);
+    int OnLButtonUp(int x, int y);
+    // Arrows pan, plus and minus zoom, Page Up/Down change the step, Escape cancels. 1 when the key
+    // was handled.
+    int OnKeyDown(unsigned short key);
+    // Ends the command; a drag in progress is undone. 1 when the view changed back.
+    int OnCancel();
+    // Draws the command's feedback (cross or rubber band) on the draw DC; the host calls it after
+    // drawing.
+    void OnDraw();
+
+    // ---- Paper ----
+    // Paper size in mm; both sides must be at least 2.
+    void SetPaper(double w, double h);
+    mgRect GetPaperRect() const;           // the sheet in user coordinates, normalised
+    void GetPaperRectPixel(RECT& r) const; // the sheet in pixels, limited to +-10000
 
     // ---- Line type selection ----
     // name null: direct drawing with the selected pen (scale unchanged). Otherwise the named line

@@ -152,11 +152,17 @@ void CGraphSystem::DropBitmapsNotFitting() {
 }
 
 void CGraphSystem::SetWndSize(int cx, int cy) {
+    const int oldWidth = state->width, oldHeight = state->height;
     if (cx >= 2)
         state->width = cx;
     if (cy >= 2)
         state->height = cy;
     DropBitmapsNotFitting();
+    // A view that follows the paper fits it again to the new window.
+    if (state->zoomMode == ZOOM_PAPER && (state->width != oldWidth || state->height != oldHeight)) {
+        ClearBmpSaved();
+        ZoomPaper(0, -1);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
