@@ -22,34 +22,28 @@ constexpr COLORREF kGreen = RGB(0, 255, 0);
 
 using PixelSet = std::set<std::pair<int, int>>;
 
-// Textbook integer Bresenham from (x0, y0) towards (x1, y1), without the end point.
-PixelSet bresenham(int x0, int y0, int x1, int y1) {
+long long floorDiv(long long a, long long b) {
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+
+// The pixels of a one-pixel line from (x0, y0) towards (x1, y1), without the end point: one per step
+// along the major axis, at the minor coordinate nearest to the exact line; where the line passes
+// exactly between two pixels, the one with the smaller coordinate (up or left), so that a line
+// lights the same pixels whichever way it is drawn.
+PixelSet gdiLine(int x0, int y0, int x1, int y1) {
     PixelSet out;
-    const int dx = std::abs(x1 - x0), dy = std::abs(y1 - y0);
-    const int sx = x1 >= x0 ? 1 : -1, sy = y1 >= y0 ? 1 : -1;
-    int x = x0, y = y0;
-    if (dx >= dy) {
-        int err = 2 * dy - dx;
-        for (int i = 0; i < dx; ++i) {
-            out.insert({x, y});
-            if (err > 0) {
-                y += sy;
-                err -= 2 * dx;
-            }
-            err += 2 * dy;
-            x += sx;
-        }
-    } else {
-        int err = 2 * dx - dy;
-        for (int i = 0; i < dy; ++i) {
-            out.insert({x, y});
-            if (err > 0) {
-                x += sx;
-                err -= 2 * dy;
-            }
-            err += 2 * dx;
-            y += sy;
-        }
+    const long long dx = x1 - x0, dy = y1 - y0;
+    const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+    const long long n = xMajor ? std::llabs(dx) : std::llabs(dy);
+    for (long long i = 0; i < n; ++i) {
+        // The minor offset is i * minor / major exactly; round halves down: ceil(v - 1/2).
+        const long long major = xMajor ? dx : dy, minor = xMajor ? dy : dx;
+        const long long q = std::llabs(major), p = i * minor; // v = p / q
+        const long long off = -floorDiv(q - 2 * p, 2 * q);
+        const long long m = (xMajor ? x0 : y0) + (major > 0 ? i : -i);
+        const long long s = (xMajor ? y0 : x0) + off;
+        out.insert(xMajor ? std::make_pair(static_cast<int>(m), static_cast<int>(s))
+                          : std::make_pair(static_cast<int>(s), static_cast<int>(m)));
     }
     return out;
 }
@@ -112,7 +106,7 @@ TEST_F(Pixels, OnePixelLinesLightBresenhamPixelsWithoutTheLast) {
     for (const auto& s : segs) {
         MoveToEx(dc, s[0], s[1], nullptr);
         ASSERT_TRUE(LineTo(dc, s[2], s[3]));
-        for (const auto& p : bresenham(s[0], s[1], s[2], s[3]))
+        for (const auto& p : gdiLine(s[0], s[1], s[2], s[3]))
             if (p.first >= 0 && p.first < 120 && p.second >= 0 && p.second < 100)
                 expect.insert(p);
     }
@@ -129,10 +123,34 @@ TEST_F(Pixels, PolylineDrawsEveryVertexOnceAndNotTheLastPoint) {
     ASSERT_TRUE(Polyline(dc, pts, 4));
     PixelSet expect;
     for (int i = 0; i < 3; ++i)
-        for (const auto& p : bresenham(pts[i].x, pts[i].y, pts[i + 1].x, pts[i + 1].y))
+        for (const auto& p : gdiLine(pts[i].x, pts[i].y, pts[i + 1].x, pts[i + 1].y))
             expect.insert(p);
     EXPECT_EQ(pixelsOf(*dev, kRed), expect);
     EXPECT_EQ(dev->GetPixel(10, 30), kWhite);
+}
+
+TEST_F(Pixels, ALineLightsTheSamePixelsWhicheverWayItIsDrawn) {
+    use(CreatePen(PS_SOLID, 1, kRed));
+    srand(11);
+    for (int t = 0; t < 300; ++t) {
+        const int x0 = rand() % 120, y0 = rand() % 100, x1 = rand() % 120, y1 = rand() % 100;
+        dev->Clear(kWhite);
+        MoveToEx(dc, x0, y0, nullptr);
+        LineTo(dc, x1, y1);
+        SetPixel(dc, x1, y1, kRed);
+        const PixelSet forward = pixelsOf(*dev, kRed);
+        dev->Clear(kWhite);
+        MoveToEx(dc, x1, y1, nullptr);
+        LineTo(dc, x0, y0);
+        SetPixel(dc, x0, y0, kRed);
+        ASSERT_EQ(pixelsOf(*dev, kRed), forward) << x0 << "," << y0 << " - " << x1 << "," << y1;
+    }
+    // A tie: (0,0)-(4,1) passes between two pixels at x = 2 and takes the upper one.
+    dev->Clear(kWhite);
+    MoveToEx(dc, 10, 10, nullptr);
+    LineTo(dc, 14, 11);
+    EXPECT_EQ(dev->GetPixel(12, 10), kRed);
+    EXPECT_EQ(dev->GetPixel(12, 11), kWhite);
 }
 
 TEST_F(Pixels, DotsAreCountedInPixelsAndGapsTakeTheBackgroundWhenOpaque) {

@@ -169,6 +169,18 @@ PenInfo penInfo(const Dc& dc) {
 
 // ---- One-pixel lines ------------------------------------------------------------------------------
 
+// Where a segment passes exactly between two pixels, GDI picks the one that makes the line the same
+// whichever way it is drawn: the tie steps to the minor direction in octants 3, 5, 6 and 8 (counted
+// counter-clockwise from +x with y down) and stays in the others.
+long long tieBias(long long dx, long long dy) {
+    int octant;
+    if (dy > 0)
+        octant = dx > 0 ? (dx > dy ? 1 : 2) : (-dx > dy ? 4 : 3);
+    else
+        octant = dx < 0 ? (-dx > -dy ? 5 : 6) : (dx > -dy ? 8 : 7);
+    return (octant == 3 || octant == 5 || octant == 6 || octant == 8) ? 1 : 0;
+}
+
 // Writes one-pixel segments straight into an image surface: GDI's pixels (Bresenham, first pixel
 // drawn, last not) and a dash pattern that runs on from segment to segment within one call.
 class PixelLine {
@@ -194,12 +206,13 @@ public:
         const long long adx = std::llabs(x1 - x0), ady = std::llabs(y1 - y0);
         const long long sx = x1 >= x0 ? 1 : -1, sy = y1 >= y0 ? 1 : -1;
         const bool xMajor = adx >= ady;
+        const long long bias = tieBias(x1 - x0, y1 - y0);
         const long long n = xMajor ? adx : ady; // pixels drawn: the end point is left out
         if (n == 0 || !px_)
             return;
         if (period_ == 0 && x0 >= 0 && y0 >= 0 && x1 >= 0 && y1 >= 0 && x0 < w_ && x1 < w_ && y0 < h_ &&
             y1 < h_) {
-            solidInside(x0, y0, adx, ady, sx, sy);
+            solidInside(x0, y0, adx, ady, sx, sy, bias);
             return;
         }
         const long long major = xMajor ? adx : ady, minor = xMajor ? ady : adx;
@@ -221,7 +234,7 @@ public:
         }
         // Minor offset at step i: i * minor / major rounded, halves rounded down; the decision
         // variable of the loop below is resumed at step ilo in closed form.
-        long long k = (2 * ilo * minor + major - 1) / (2 * major);
+        long long k = (2 * ilo * minor + major - 1 + bias) / (2 * major);
         long long d = 2 * minor * (ilo + 1) - major - 2 * major * k;
         long long m = m0 + ilo * ms, s = s0 + k * ss;
         long long dashPos = (pos_ + ilo) % (period_ ? period_ : 1);
@@ -235,7 +248,7 @@ public:
             }
             if (period_ && ++dashPos == period_)
                 dashPos = 0;
-            if (d > 0) {
+            if (d + bias > 0) {
                 s += ss;
                 d -= 2 * major;
             }
@@ -247,7 +260,8 @@ public:
 
 private:
     // The common case: a solid segment wholly inside the surface, stepping a pixel pointer.
-    void solidInside(long long x0, long long y0, long long adx, long long ady, long long sx, long long sy) {
+    void solidInside(long long x0, long long y0, long long adx, long long ady, long long sx, long long sy,
+                     long long bias) {
         uint32_t* p = px_ + y0 * stride_ + x0;
         const long long stepY = sy * stride_;
         const uint32_t c = color_;
@@ -255,7 +269,7 @@ private:
             long long d = 2 * ady - adx;
             for (long long i = 0; i < adx; ++i) {
                 *p = c;
-                if (d > 0) {
+                if (d + bias > 0) {
                     p += stepY;
                     d -= 2 * adx;
                 }
@@ -266,7 +280,7 @@ private:
             long long d = 2 * adx - ady;
             for (long long i = 0; i < ady; ++i) {
                 *p = c;
-                if (d > 0) {
+                if (d + bias > 0) {
                     p += sx;
                     d -= 2 * ady;
                 }
