@@ -249,6 +249,28 @@ TEST(TextMeasure, InvalidGbkMeasuresAndDraws) {
     EXPECT_NE(cut.cx, full.cx);
 }
 
+// Extreme LOGFONTA values measure and draw without crashing or hanging: sizes are clamped.
+TEST(TextMeasure, ExtremeFontsStayUsable) {
+    const LONG big = 0x7FFFFFFF, small = -0x7FFFFFFF - 1;
+    const LONG heights[] = {small, big, -1, 1, 0};
+    for (LONG h : heights) {
+        LOGFONTA lf = MakeLogFont(kSong, h, -12345);
+        lf.lfWidth = h == 0 ? big : -3;
+        lf.lfWeight = 100000;
+        TextCanvas c(lf, 64, 64);
+        SIZE sz{};
+        ASSERT_TRUE(GetTextExtentPoint32A(c.dc(), kMixed, static_cast<int>(std::strlen(kMixed)), &sz)) << h;
+        EXPECT_GE(sz.cx, 0);
+        EXPECT_GT(sz.cy, 0);
+        EXPECT_TRUE(TextOutA(c.dc(), 10, 10, kMixed, static_cast<int>(std::strlen(kMixed)))) << h;
+    }
+    // A face name that fills the whole array without a terminator.
+    LOGFONTA lf = MakeLogFont(nullptr, -16);
+    std::memset(lf.lfFaceName, 'x', sizeof(lf.lfFaceName));
+    TextCanvas c(lf);
+    EXPECT_GT(c.Extent("abc").cx, 0);
+}
+
 TEST(TextMeasure, HeightSignChoosesEmOrCell) {
     TextCanvas em(MakeLogFont(kSong, -20));
     const TEXTMETRICA a = em.Metrics();

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -277,7 +278,20 @@ std::shared_ptr<FontFace> LoadFace(const FaceKey& key, const std::string& family
 
 // Finds an installed face of the given family (UTF-8). With exact, a family fontconfig substitutes
 // for another name is refused (null); without, fontconfig's best face for the pattern is taken.
+// Loads the fontconfig configuration once and releases it at exit. Nothing of ours keeps fontconfig
+// objects beyond a match, so releasing it is safe, and it frees what the configuration parser
+// allocated (which leak checkers otherwise report).
+void FontconfigReady() {
+    static bool ready = false;
+    if (ready)
+        return;
+    ready = true;
+    if (FcInit())
+        std::atexit([] { FcFini(); });
+}
+
 std::shared_ptr<FontFace> MatchFamily(const std::string& family, bool bold, bool italic, bool exact) {
+    FontconfigReady();
     MatchKey mkey{exact ? family : "\x01" + family, bold, italic};
     auto& cache = MatchCache();
     auto it = cache.find(mkey);
