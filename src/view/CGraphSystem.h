@@ -164,6 +164,23 @@ public:
     mgRect GetPaperRect() const;           // the sheet in user coordinates, normalised
     void GetPaperRectPixel(RECT& r) const; // the sheet in pixels, limited to +-10000
 
+    // ---- Grid (user units) ----
+    // Area the grid covers: 0 the paper, 1 the visible window, 2 the grid rectangle; other values
+    // are ignored.
+    void SetGridType(int type);
+    int GetGridType() const;
+    // Spacing (taken only when dx > 1e-7; dy <= 0 hides the grid), base point, and the rectangle of
+    // grid type 2 (taken when not empty).
+    void SetGrid(double dx, double dy, double ox, double oy, mgRect rect);
+    // Draws the grid lines or dots that fall on the window, when their spacing is at least 5 pixels:
+    // style 0 dots (outside the paper in outsideColour; above 0xFFFFFF: the drawing colour when
+    // the clear colour is the background, else the clear colour's contrast), 1 or 2 solid lines.
+    void DrawGrid(unsigned long colour, unsigned long outsideColour, int style);
+    // Snaps the user point (x, y) to the nearest node of the visible grid: mode 0 both coordinates,
+    // 1 only x, 2 only y. 1 when snapped (sx and sy written; an unsnapped coordinate is copied);
+    // 0 when the grid is not visible, for another mode or null outputs (nothing written).
+    int SnapGrid(double x, double y, double* sx, double* sy, int mode) const;
+
     // ---- Line type selection ----
     // name null: direct drawing with the selected pen (scale unchanged). Otherwise the named line
     // type, or the solid line when the name is unknown; scale is taken only when > 1e-7.
@@ -296,6 +313,10 @@ public:
 
 protected:
     CLineType* FindLineType(const char* name);
+
+    // The grid lines on the window: spacing (dx, dy), the first line (x0, y0) nearest the covered
+    // area's left and bottom edges, and their counts. 1 when more than two lines run each way.
+    int GetGridValues(double& dx, double& dy, double& x0, double& y0, long& nx, long& ny) const;
 
     // Path store: polylines of screen points collected by the drawing calls. A point that asks for
     // a new path continues the current one when it lies within 2.1 pixels of its last point.

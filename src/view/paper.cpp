@@ -1,5 +1,7 @@
-// CGraphSystem: the paper sheet, from paper (0, 0) to paperSize in millimetres.
+// CGraphSystem: the paper sheet, from paper (0, 0) to paperSize in millimetres, and the grid.
 #include "view/CGraphSystem_p.h"
+
+#include "view/CGraphCanvas.h"
 
 using draft2d::detail::RoundPixel;
 
@@ -40,4 +42,128 @@ void CGraphSystem::GetPaperRectPixel(RECT& r) const {
         r.right = kPixelLimit;
     if (r.bottom > kPixelLimit)
         r.bottom = kPixelLimit;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Grid
+
+namespace {
+
+const double kMinGridPixels = 5.0; // a grid finer than this on screen is not shown
+
+// The integer nearest to q, halves away from zero, as a double (no integer conversion).
+double NearestInteger(double q) {
+    return std::copysign(std::trunc(std::fabs(q) + 0.5), q);
+}
+
+} // namespace
+
+void CGraphSystem::SetGridType(int type) {
+    if (type >= 0 && type <= 2)
+        state->gridType = type;
+}
+
+int CGraphSystem::GetGridType() const {
+    return state->gridType;
+}
+
+void CGraphSystem::SetGrid(double dx, double dy, double ox, double oy, mgRect rect) {
+    if (dx > 1e-7) {
+        state->gridX = dx;
+        state->gridY = dy;
+        state->gridOrigin.set(ox, oy);
+    }
+    if (!rect.isEmpty())
+        state->gridRect = rect;
+}
+
+int CGraphSystem::GetGridValues(double& dx, double& dy, double& x0, double& y0, long& nx, long& ny) const {
+    using draft2d::detail::TruncPixel;
+    const State& s = *state;
+    dx = s.gridX;
+    dy = s.gridY;
+    RECT window = {0, 0, s.width, s.height};
+    ::InflateRect(&window, 2, 2);
+    mgRect visible;
+    ScreenToUser(&window, visible);
+    const double unitsPerPixel = ScreenToUser();
+    if (!(unitsPerPixel * kMinGridPixels <= dx) || !(unitsPerPixel * kMinGridPixels <= dy))
+        return 0;
+    mgRect area;
+    switch (s.gridType) {
+    case 0:
+        area = GetPaperRect();
+        break;
+    case 1:
+        area = visible;
+        break;
+    case 2:
+        area = s.gridRect;
+        break;
+    default:
+        return 0;
+    }
+    area.intersect(area, visible);
+    x0 = s.gridOrigin.x() + dx * NearestInteger((area.left() - s.gridOrigin.x()) / dx);
+    nx = TruncPixel((area.right() - x0) / dx + 0.5) + 1;
+    y0 = s.gridOrigin.y() + dy * NearestInteger((area.bottom() - s.gridOrigin.y()) / dy);
+    ny = TruncPixel((area.top() - y0) / dy + 0.5) + 1;
+    return nx > 2 && ny > 2 ? 1 : 0;
+}
+
+void CGraphSystem::DrawGrid(unsigned long colour, unsigned long outsideColour, int style) {
+    using draft2d::detail::TruncPixel;
+    HDC dc = GetDrawDC();
+    double dx, dy, x0, y0;
+    long nx, ny;
+    if (dc == nullptr || GetGridValues(dx, dy, x0, y0, nx, ny) == 0)
+        return;
+    CGraphCanvas canvas(this, dc, 1);
+    const COLORREF c = static_cast<COLORREF>(CalcDrawColor(colour));
+    COLORREF outside;
+    if ((outsideColour & 0xFFFFFFFFul) > 0xFFFFFF)
+        outside = state->clearColor == state->bkColor ? c : (~state->clearColor & 0xFFFFFF);
+    else
+        outside = static_cast<COLORREF>(outsideColour);
+    if (style == 0) {
+        RECT paper;
+        GetPaperRectPixel(paper);
+        double x = x0;
+        for (long i = 0; i < nx; ++i, x += dx) {
+            double y = y0;
+            for (long j = 0; j < ny; ++j, y += dy) {
+                POINT pt;
+                UserToScreen(mgPoint(x, y), &pt);
+                ::SetPixel(dc, pt.x, pt.y, c == outside || ::PtInRect(&paper, pt) ? c : outside);
+            }
+        }
+    } else if (style == 1 || style == 2) {
+        canvas.SetPen(0, c, PS_SOLID);
+        const double k = UserToScreen();
+        double sx0, sy0;
+        UserToScreen(x0, y0, &sx0, &sy0);
+        const int left = TruncPixel(sx0), bottom = TruncPixel(sy0);
+        const int height = TruncPixel(k * ny * dy + 0.5), width = TruncPixel(k * nx * dx + 0.5);
+        for (long i = 0; i < nx; ++i) {
+            const int x = TruncPixel(k * i * dx + sx0 + 0.5);
+            ::MoveToEx(dc, x, bottom, nullptr);
+            ::LineTo(dc, x, bottom - height);
+        }
+        for (long j = 0; j < ny; ++j) {
+            const int y = TruncPixel(sy0 + 0.5 - k * j * dy);
+            ::MoveToEx(dc, left, y, nullptr);
+            ::LineTo(dc, left + width, y);
+        }
+    }
+}
+
+int CGraphSystem::SnapGrid(double x, double y, double* sx, double* sy, int mode) const {
+    double dx, dy, x0, y0;
+    long nx, ny;
+    if (sx == nullptr || sy == nullptr || mode < 0 || mode > 2 || GetGridValues(dx, dy, x0, y0, nx, ny) == 0)
+        return 0;
+    const mgPoint o = state->gridOrigin;
+    *sx = mode == 2 ? x : o.x() + dx * NearestInteger((x - o.x()) / dx);
+    *sy = mode == 1 ? y : o.y() + dy * NearestInteger((y - o.y()) / dy);
+    return 1;
 }
