@@ -2,3 +2,28 @@
 #pragma once
 
 #include "platform/win32.h"
+#include "platform/devices.h"
+
+#include "algorithms/angles.h"
+#include "algorithms/arcs.h"
+#include "algorithms/clip.h"
+#include "algorithms/helpers.h"
+#include "algorithms/intersect.h"
+
+#include "io/CIoBuffer.h"
+#include "io/CStringSplit.h"
+#include "io/MgString.h"
+
+#include "values/AcArray.h"
+#include "values/mgArc.h"
+#include "values/mgLine.h"
+#include "values/mgMatrix.h"
+#include "values/mgPoint.h"
+#include "values/mgPoly.h"
+#include "values/mgRect.h"
+
+#include "linetype/CLineType.h"
+#include "text/CFontFormat.h"
+
+#include "view/CGraphCanvas.h"
+#include "view/CGraphSystem.h"
