@@ -192,6 +192,20 @@ TEST(TextMeasure, CharacterExtraIsAddedOncePerCharacter) {
     EXPECT_EQ(c.Extent(kMixed).cx, plain);
 }
 
+TEST(TextMeasure, JustificationWidensTheSpaces) {
+    TextCanvas c(MakeLogFont("Arial", -16));
+    const LONG plain = c.Extent("a b c d").cx;
+    ASSERT_TRUE(SetTextJustification(c.dc(), 9, 3));
+    EXPECT_EQ(c.Extent("a b c d").cx, plain + 9);
+    // Drawing spreads the line as far as the extent says: the opaque cell ends there.
+    SetBkMode(c.dc(), OPAQUE);
+    SetBkColor(c.dc(), RGB(0, 0, 0));
+    c.Draw(10, 10, "a b c d", TA_LEFT | TA_TOP);
+    EXPECT_EQ(FindInk(c.dev()).right, 10 + plain + 9 - 1);
+    ASSERT_TRUE(SetTextJustification(c.dc(), 0, 0));
+    EXPECT_EQ(c.Extent("a b c d").cx, plain);
+}
+
 TEST(TextMeasure, CountIsHonouredWithoutTerminator) {
     TextCanvas c(MakeLogFont("Arial", -20));
     const char buf[] = {'A', 'B', 'C', 'D', 'E', 'F'}; // no terminating zero

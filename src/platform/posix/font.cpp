@@ -551,22 +551,22 @@ const GlyphInfo& TextFont::GlyphLocked(char32_t code) {
 
 namespace {
 
-// Spreads breakExtra over breakCount break characters: each gets the quotient, the first |remainder|
-// one pixel more (with the sign of breakExtra); spaces beyond breakCount get nothing.
+// Spreads breakExtra over breakCount break characters (spaces), as SetTextJustification asks: every
+// space gets the quotient, the first |remainder| spaces one pixel more with the sign of breakExtra.
 class BreakSpreader {
 public:
     explicit BreakSpreader(const TextSpacing& sp)
-        : count_(sp.breakCount > 0 ? sp.breakCount : 0), quot_(count_ ? sp.breakExtra / count_ : 0),
-          rem_(count_ ? sp.breakExtra % count_ : 0) {}
+        : quot_(sp.breakCount > 0 ? sp.breakExtra / sp.breakCount : 0),
+          rem_(sp.breakCount > 0 ? sp.breakExtra % sp.breakCount : 0) {}
     int Next(char32_t code) {
-        if (code != U' ' || seen_ >= count_)
+        if (code != U' ' || (quot_ == 0 && rem_ == 0))
             return 0;
         const int i = seen_++;
         return quot_ + (i < (rem_ < 0 ? -rem_ : rem_) ? (rem_ < 0 ? -1 : 1) : 0);
     }
 
 private:
-    int count_, quot_, rem_;
+    int quot_, rem_;
     int seen_ = 0;
 };
 

@@ -85,7 +85,7 @@ struct FontMetrics {
 };
 
 // Extra space between characters: charExtra after every character (SetTextCharacterExtra), and
-// breakExtra shared among the first breakCount spaces (SetTextJustification), device pixels.
+// breakExtra / breakCount after every space (SetTextJustification), device pixels.
 struct TextSpacing {
     int charExtra = 0;
     int breakExtra = 0;
