@@ -181,6 +181,31 @@ TEST(TextMeasure, ExtentHeightIsTheCellAndAddsUpPerCharacter) {
     EXPECT_GT(static_cast<long>(abc.abcB), 0);
 }
 
+// Every character of GB2312 level 1 decodes and has a full-width glyph: none comes out as the
+// half-width replacement, in a Chinese face or through the fallback of a Western one.
+TEST(TextMeasure, EveryGb2312HanziHasAGlyph) {
+    for (const char* face : {kSong, "Arial"}) {
+        TextCanvas c(MakeLogFont(face, -16));
+        const UINT first = 0xB0A1, last = 0xD7FE;
+        std::vector<ABC> abc(last - first + 1);
+        ASSERT_TRUE(GetCharABCWidthsA(c.dc(), first, last, abc.data()));
+        ABC question{};
+        ASSERT_TRUE(GetCharABCWidthsA(c.dc(), '?', '?', &question));
+        const long q = question.abcA + static_cast<long>(question.abcB) + question.abcC;
+        int checked = 0;
+        for (UINT code = first; code <= last; ++code) {
+            const int trail = static_cast<int>(code & 0xFF);
+            if (trail < 0xA1 || trail > 0xFE || code > 0xD7F9)
+                continue; // level 1 fills rows B0-D7, columns A1-FE, and row D7 ends at F9
+            const ABC& a = abc[code - first];
+            EXPECT_GT(a.abcB, 0u) << face << " " << std::hex << code;
+            EXPECT_GT(a.abcA + static_cast<long>(a.abcB) + a.abcC, q) << face << " " << std::hex << code;
+            ++checked;
+        }
+        EXPECT_EQ(checked, 3755);
+    }
+}
+
 TEST(TextMeasure, CharacterExtraIsAddedOncePerCharacter) {
     TextCanvas c(MakeLogFont(kSong, -16));
     const LONG plain = c.Extent(kMixed).cx;
