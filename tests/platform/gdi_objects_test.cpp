@@ -243,3 +243,45 @@ TEST(UserRects, HelpersFollowWindowsConventions) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(GdiMisuse, ExtremeCoordinatesAndSweepsDrawWithoutFaults) {
+    auto dev = Device::CreateImage(64, 48);
+    ASSERT_TRUE(dev);
+    HDC dc = dev->GetDC();
+    LOGBRUSH lb{BS_SOLID, 0xFF, 0};
+    HPEN wide = ExtCreatePen(PS_GEOMETRIC | PS_DASH | PS_ENDCAP_FLAT | PS_JOIN_MITER, 7, &lb, 0, nullptr);
+    HBRUSH hatch = CreateHatchBrush(HS_DIAGCROSS, 0xFF0000);
+    const int big = 2000000000;
+    for (HGDIOBJ pen : {static_cast<HGDIOBJ>(wide), GetStockObject(BLACK_PEN)}) {
+        HGDIOBJ oldPen = SelectObject(dc, pen);
+        HGDIOBJ oldBrush = SelectObject(dc, hatch);
+        EXPECT_TRUE(Ellipse(dc, -big, -big, big, big));
+        EXPECT_TRUE(Rectangle(dc, -big, 10, big, 20));
+        EXPECT_TRUE(Pie(dc, -big, -big, big, big, big, 0, 0, -big));
+        MoveToEx(dc, -big, -big, nullptr);
+        EXPECT_TRUE(LineTo(dc, big, big));
+        MoveToEx(dc, big, -big, nullptr);
+        EXPECT_TRUE(LineTo(dc, -big, big));
+        const POINT pts[] = {{-big, 0}, {big, 5}, {0, big}, {-big, -big}};
+        EXPECT_TRUE(Polygon(dc, pts, 4));
+        EXPECT_TRUE(PolyBezier(dc, pts, 4));
+        MoveToEx(dc, 32, 24, nullptr);
+        // A sweep of many turns costs one turn; the current position still follows the full angle.
+        EXPECT_TRUE(AngleArc(dc, 32, 24, 10, 0.0f, 1e30f));
+        EXPECT_TRUE(AngleArc(dc, 32, 24, 0x7FFFFFFF, -1e30f, -1e30f));
+        EXPECT_FALSE(AngleArc(dc, 32, 24, 0x80000000u, 0.0f, 90.0f));
+        SelectObject(dc, oldPen);
+        SelectObject(dc, oldBrush);
+    }
+    const RECT huge{-big, -big, big, big};
+    EXPECT_TRUE(FillRect(dc, &huge, hatch));
+    EXPECT_TRUE(BitBlt(dc, -big, -big, big, big, dc, big, big, SRCCOPY));
+    EXPECT_TRUE(BitBlt(dc, 10, 10, big, big, dc, -big, 0, SRCCOPY));
+    EXPECT_EQ(SetPixel(dc, -big, big, 0), CLR_INVALID);
+    EXPECT_TRUE(DeleteObject(wide));
+    EXPECT_TRUE(DeleteObject(hatch));
+}
+
+} // namespace

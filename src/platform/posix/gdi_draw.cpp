@@ -169,6 +169,8 @@ PenInfo penInfo(const Dc& dc) {
 
 // ---- One-pixel lines ------------------------------------------------------------------------------
 
+__extension__ typedef __int128 Wide;
+
 // Where a segment passes exactly between two pixels, GDI picks the one that makes the line the same
 // whichever way it is drawn: the tie steps to the minor direction in octants 3, 5, 6 and 8 (counted
 // counter-clockwise from +x with y down) and stays in the others.
@@ -232,10 +234,14 @@ public:
             pos_ += n;
             return;
         }
-        // Minor offset at step i: i * minor / major rounded, halves rounded down; the decision
-        // variable of the loop below is resumed at step ilo in closed form.
-        long long k = (2 * ilo * minor + major - 1 + bias) / (2 * major);
-        long long d = 2 * minor * (ilo + 1) - major - 2 * major * k;
+        // Minor offset at step i: i * minor / major rounded (ties as above); the decision variable
+        // of the loop below is resumed at step ilo in closed form. Products of two 33-bit
+        // coordinates need 128 bits; the results fit in 64.
+        const Wide wk =
+            (2 * static_cast<Wide>(ilo) * minor + major - 1 + bias) / (2 * static_cast<Wide>(major));
+        const long long k = static_cast<long long>(wk);
+        long long d = static_cast<long long>(2 * static_cast<Wide>(minor) * (ilo + 1) - major -
+                                             2 * static_cast<Wide>(major) * wk);
         long long m = m0 + ilo * ms, s = s0 + k * ss;
         long long dashPos = (pos_ + ilo) % (period_ ? period_ : 1);
         for (long long i = ilo; i < ihi; ++i) {
@@ -792,15 +798,21 @@ BOOL WINAPI AngleArc(HDC hdc, int x, int y, DWORD r, float startAngle, float swe
                          fmtDouble(sweepAngle) + ")");
     if (r > 0x7FFFFFFFu || !std::isfinite(startAngle) || !std::isfinite(sweepAngle))
         return FALSE;
-    const double a0 = startAngle * kPi / 180.0,
-                 a1 = (static_cast<double>(startAngle) + sweepAngle) * kPi / 180.0;
+    // Turns beyond the first repeat the same circle: draw at most one turn and the remainder, so that
+    // a huge sweep costs no more than a full circle; the end point keeps the exact angle.
+    double drawn = sweepAngle;
+    if (std::fabs(drawn) > 360.0)
+        drawn = std::copysign(360.0 + std::fmod(std::fabs(drawn), 360.0), drawn);
+    const double a0 = startAngle * kPi / 180.0;
+    const double a1 = (static_cast<double>(startAngle) + sweepAngle) * kPi / 180.0;
+    const double a1Drawn = (static_cast<double>(startAngle) + drawn) * kPi / 180.0;
     // The arc in logical units, then every point to device units (the circle may become an ellipse).
     const double ex = x + r * std::cos(a1), ey = y - r * std::sin(a1);
     double cx = x, cy = y;
     toDevice(*dc, cx, cy);
     const double rx = r * std::fabs(deviceScaleX(*dc)), ry = r * std::fabs(deviceScaleY(*dc));
     const bool flipY = deviceScaleY(*dc) < 0;
-    const double d0 = flipY ? -a0 : a0, d1 = flipY ? -a1 : a1;
+    const double d0 = flipY ? -a0 : a0, d1 = flipY ? -a1Drawn : a1Drawn;
     double px, py;
     devicePoint(*dc, dc->st.pos.x, dc->st.pos.y, px, py);
     Figure f;
