@@ -213,3 +213,41 @@ TEST(TestCard, RendersEveryPrimitiveAsPngAndPdfWithoutLeaks) {
 }
 
 } // namespace
+
+namespace {
+
+// The PDF references a copied bitmap until the page is written; drawing into the bitmap afterwards
+// must not change what was copied before.
+TEST(TestCard, BitmapChangedAfterACopyToThePdfKeepsTheEarlierCopy) {
+    if (std::system("pdftoppm -v > /dev/null 2>&1") != 0)
+        GTEST_SKIP() << "pdftoppm not installed";
+    const std::string dir = DRAFT2D_TEST_OUTPUT_DIR;
+    const std::string pdf = dir + "/platform_blit_snapshot.pdf";
+    auto prn = Device::CreatePrinter(pdf, 100 * 25.4 / 96, 50 * 25.4 / 96, 96);
+    ASSERT_TRUE(prn);
+    HDC dc = prn->GetDC();
+    HDC mem = CreateCompatibleDC(dc);
+    HBITMAP bmp = CreateCompatibleBitmap(dc, 20, 20);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    const RECT all{0, 0, 20, 20};
+    HBRUSH red = CreateSolidBrush(kRed);
+    HBRUSH blue = CreateSolidBrush(kBlue);
+    FillRect(mem, &all, red);
+    ASSERT_TRUE(BitBlt(dc, 10, 10, 20, 20, mem, 0, 0, SRCCOPY));
+    FillRect(mem, &all, blue);
+    ASSERT_TRUE(BitBlt(dc, 60, 10, 20, 20, mem, 0, 0, SRCCOPY));
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    DeleteObject(red);
+    DeleteObject(blue);
+    ASSERT_TRUE(prn->Finish());
+    const std::string base = dir + "/platform_blit_snapshot";
+    ASSERT_EQ(std::system(("pdftoppm -r 96 -singlefile '" + pdf + "' '" + base + "'").c_str()), 0);
+    Ppm ppm;
+    ASSERT_TRUE(readPpm(base + ".ppm", ppm));
+    EXPECT_EQ(ppm.at(20, 20), kRed);
+    EXPECT_EQ(ppm.at(70, 20), kBlue);
+}
+
+} // namespace

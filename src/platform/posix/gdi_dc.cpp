@@ -930,6 +930,9 @@ BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, in
             cairo_set_source_surface(cr, src->target->surface, static_cast<double>(X - SX),
                                      static_cast<double>(Y - SY));
             cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+            // The PDF keeps a reference to the pixels until the page is written: the next direct
+            // write must flush first, which makes Cairo snapshot the pixels as they are now.
+            src->target->cairoPending = true;
         } else {
             setSourceColor(cr, rop == BLACKNESS ? 0 : 0xFFFFFF);
         }
