@@ -8,8 +8,8 @@
 
 namespace {
 
-// Pen styles kept as requested; anything else becomes the geometric solid pen
-// with flat ends and mitred joins.
+// Pen styles kept as requested; anything else becomes the geometric solid pen with flat ends and mitred
+// joins.
 const DWORD kGeometricSolid = PS_GEOMETRIC | PS_ENDCAP_FLAT | PS_JOIN_MITER | PS_SOLID; // 0x12200
 
 DWORD MapPenStyle(int style) {
@@ -156,8 +156,8 @@ bool CGraphCanvas::ReadPen(PenInfo& info) {
     HPEN pen = GetCurPen();
     if (pen == nullptr)
         return false;
-    // Pens made by ExtCreatePen describe themselves as EXTLOGPEN, the others
-    // (stock pens, CreatePen) as LOGPEN.
+    // Pens made by ExtCreatePen describe themselves as EXTLOGPEN, the others (stock pens, CreatePen) as
+    // LOGPEN.
     union {
         EXTLOGPEN ext;
         LOGPEN log;

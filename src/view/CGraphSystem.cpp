@@ -1,5 +1,4 @@
-// CGraphSystem: construction, copying, destruction, line type selection and the
-// path store.
+// CGraphSystem: construction, copying, destruction, line type selection and the path store.
 #include "view/CGraphSystem_p.h"
 
 #include <new>
@@ -17,8 +16,8 @@ const double CGraphSystem::MIN_VIEW_SCALE = 0.02;
 
 namespace {
 
-// The prompt text format: 10 points of 宋体 at the face's own width. Null when
-// it cannot be made; every user of the prompt format accepts null.
+// The prompt text format: 10 points of 宋体 at the face's own width. Null when it cannot be made; every user
+// of the prompt format accepts null.
 std::unique_ptr<CFontFormat> MakePromptFormat() {
     try {
         std::unique_ptr<CFontFormat> f(new CFontFormat(-10.0));
@@ -144,8 +143,7 @@ void CGraphSystem::SetLineType(const char* name, double scale) {
 const char* CGraphSystem::GetLineType() const {
     if (state->lineType == nullptr)
         return nullptr;
-    // The name is copied into the state block so that the text stays valid after
-    // the call.
+    // The name is copied into the state block so that the text stays valid after the call.
     state->lineTypeName = state->lineType->GetName();
     return state->lineTypeName.c_str();
 }

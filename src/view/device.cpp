@@ -1,11 +1,10 @@
-// CGraphSystem: device attachment, the off-screen cache, colours, pen widths,
-// clipping, clearing, the saved bitmap and the redraw callback.
+// CGraphSystem: device attachment, the off-screen cache, colours, pen widths, clipping, clearing, the saved
+// bitmap and the redraw callback.
 //
-// Two bitmaps: the cache (cacheBmp, selected into cacheDC for as long as the
-// device is attached; every drawing call draws into it) and the saved picture
-// (savedBmp, selected nowhere; a temporary memory DC is made around it for each
-// copy in or out). Every temporary DC, brush and selection is undone before the
-// call returns.
+// Two bitmaps: the cache (cacheBmp, selected into cacheDC for as long as the device is attached; every
+// drawing call draws into it) and the saved picture (savedBmp, selected nowhere; a temporary memory DC is
+// made around it for each copy in or out). Every temporary DC, brush and selection is undone before the call
+// returns.
 #include "view/CGraphSystem_p.h"
 
 #include "linetype/CLineType.h"
@@ -14,8 +13,7 @@ using draft2d::detail::TruncPixel;
 
 namespace {
 
-// A memory DC compatible with `like` with `bmp` selected; released on scope
-// exit.
+// A memory DC compatible with `like` with `bmp` selected; released on scope exit.
 class TempBitmapDC {
 public:
     TempBitmapDC(HDC like, HBITMAP bmp) : dc_(::CreateCompatibleDC(like)), old_(nullptr) {
@@ -41,8 +39,7 @@ private:
     HGDIOBJ old_;
 };
 
-// Fills r of dc with a solid brush of colour; nothing when the brush cannot be
-// made.
+// Fills r of dc with a solid brush of colour; nothing when the brush cannot be made.
 void FillSolid(HDC dc, const RECT& r, COLORREF colour) {
     HBRUSH brush = ::CreateSolidBrush(colour);
     if (brush == nullptr)
@@ -191,8 +188,7 @@ int CGraphSystem::GetColorMode() const {
 
 unsigned long CGraphSystem::CalcDrawColor(unsigned long colour) const {
     const COLORREF contrast = ~state->bkColor & 0xFFFFFF;
-    // Interface colours are 32-bit values; bits above them do not exist on
-    // Windows.
+    // Interface colours are 32-bit values; bits above them do not exist on Windows.
     const COLORREF c = static_cast<COLORREF>(colour & 0xFFFFFFFFul);
     if (c > 0xFFFFFF)
         return contrast;

@@ -1,11 +1,9 @@
-// CGraphSystem: coordinate spaces, the user coordinate system, units and device
-// resolution.
+// CGraphSystem: coordinate spaces, the user coordinate system, units and device resolution.
 //
 //   paper  = user * userToMm + (userX, userY)
-//   screen = (viewScale * (px - viewX) * mmPixelsX,  height - viewScale * (py -
-//   viewY) * mmPixelsY)
-// and the inverses. userToMm, viewScale and the densities are kept away from
-// zero by their setters, so the divisions below are safe.
+//   screen = (viewScale * (px - viewX) * mmPixelsX,  height - viewScale * (py - viewY) * mmPixelsY)
+// and the inverses. userToMm, viewScale and the densities are kept away from zero by their setters, so the
+// divisions below are safe.
 #include "view/CGraphSystem_p.h"
 
 using draft2d::detail::RoundPixel;
@@ -93,9 +91,8 @@ double CGraphSystem::GetUnitMm(int unit) {
 
 namespace {
 
-// The paper millimetres per user unit of a drawing scale 1 : scale in the given
-// unit, clamped. A scale that is not >= 1e-7 (NaN too) asks for the identity
-// system: the caller resets.
+// The paper millimetres per user unit of a drawing scale 1 : scale in the given unit, clamped. A scale that
+// is not >= 1e-7 (NaN too) asks for the identity system: the caller resets.
 bool UcsFactor(double scale, int unit, double* factor) {
     if (!(scale >= kTiny))
         return false;
@@ -322,8 +319,7 @@ void CGraphSystem::UserToScreen(const mgRect& r, mgRect& out) const {
     double l, b, rr, t;
     UserToScreen(r.left(), r.bottom(), &l, &b);
     UserToScreen(r.right(), r.top(), &rr, &t);
-    // Stored as converted: (left, bottom) and (right, top) keep their roles, not
-    // normalised.
+    // Stored as converted: (left, bottom) and (right, top) keep their roles, not normalised.
     out.set_left(l);
     out.set_bottom(b);
     out.set_right(rr);

@@ -1,6 +1,5 @@
-// CGraphCanvas: default objects, exact restoration, the pen style mapping and
-// the ownership rule, asserted through the selected objects, the live-object
-// counts and (where available) the trace.
+// CGraphCanvas: default objects, exact restoration, the pen style mapping and the ownership rule, asserted
+// through the selected objects, the live-object counts and (where available) the trace.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -200,8 +199,7 @@ TEST_F(CanvasTest, HandedObjectsAreDeletedOnReplacementAndDetach) {
         EXPECT_EQ(canvas.GetBrushColor(), 0x333333u);
         EXPECT_EQ(GetGdiObjectCounts().brushes, before.brushes + 1);
     }
-    // The last handed pen and brush went with the canvas; the host's pen is back
-    // and alive.
+    // The last handed pen and brush went with the canvas; the host's pen is back and alive.
     EXPECT_EQ(GetGdiObjectCounts().pens, before.pens + 1);
     EXPECT_EQ(GetGdiObjectCounts().brushes, before.brushes);
     EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), hostPen);

@@ -1,6 +1,5 @@
-// Device attachment, colours, pen widths, clipping, clearing, the cache and the
-// saved bitmap of CGraphSystem, on the platform layer's image, monochrome and
-// printer devices.
+// Device attachment, colours, pen widths, clipping, clearing, the cache and the saved bitmap of CGraphSystem,
+// on the platform layer's image, monochrome and printer devices.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,6 +1,5 @@
-// Coordinate transforms of CGraphSystem: defaults, UCS and its stack, units,
-// densities, the rounding of pixel forms, rectangle normalisation and round
-// trips.
+// Coordinate transforms of CGraphSystem: defaults, UCS and its stack, units, densities, the rounding of pixel
+// forms, rectangle normalisation and round trips.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -160,8 +159,7 @@ TEST(ViewTransforms, ZoomClampsTheScale) {
     EXPECT_EQ(v.GetViewScale(), 0.02);
 }
 
-// With one pixel per mm and a 100 pixel high window, user = paper = (sx, 100 -
-// sy).
+// With one pixel per mm and a 100 pixel high window, user = paper = (sx, 100 - sy).
 CGraphSystem* UnitView(CGraphSystem& v) {
     v.SetMmPixels(1.0, 1.0);
     v.SetWndSize(100, 100);
@@ -185,8 +183,7 @@ TEST(ViewTransforms, PixelFormsRoundHalfUpTowardZero) {
     v.PaperToScreen(mgPoint(2.5, 97.5), &pt);
     EXPECT_EQ(pt.x, 3);
     EXPECT_EQ(pt.y, 3);
-    // Out of range and NaN coordinates give defined values instead of undefined
-    // conversions.
+    // Out of range and NaN coordinates give defined values instead of undefined conversions.
     v.UserToScreen(mgPoint(1e300, std::nan("")), &pt);
     EXPECT_EQ(pt.x, std::numeric_limits<int32_t>::max());
     EXPECT_EQ(pt.y, 0);
@@ -211,8 +208,7 @@ TEST(ViewTransforms, RectangleFormsNormaliseOnlyWherePromised) {
     EXPECT_EQ(r.bottom, 79); // 100 - 20.6 = 79.4
     EXPECT_EQ(r.right, 31);
     EXPECT_EQ(r.top, 50); // 100 - 50.2 = 49.8
-    // Screen to user: no normalising either; the RECT form pairs left/bottom and
-    // right/top.
+    // Screen to user: no normalising either; the RECT form pairs left/bottom and right/top.
     mgRect u;
     const RECT sr = {10, 20, 30, 80};
     v.ScreenToUser(&sr, u);
@@ -243,8 +239,7 @@ TEST(ViewTransforms, ScalarFactorsAgreeWithPointForms) {
     EXPECT_NEAR(b.x() - a.x(), 7 * v.UserToScreen(), 1e-12);
 }
 
-// user -> screen -> user at many UCS settings, zooms, densities and window
-// heights.
+// user -> screen -> user at many UCS settings, zooms, densities and window heights.
 TEST(ViewTransforms, UserScreenRoundTrips) {
     const double scales[] = {0.02, 0.3, 1.0, 7.5, 100.0};
     const double ucs[] = {1e-6, 0.5, 1.0, 250.0, 1e9};
