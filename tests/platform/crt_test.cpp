@@ -4,16 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
-
-#include <sys/stat.h>
 
 namespace {
 
 std::string makeDir(const char* name) {
     const std::string dir = std::string(DRAFT2D_TEST_OUTPUT_DIR) + "/" + name;
-    mkdir(dir.c_str(), 0755);
+    std::filesystem::create_directories(dir);
     return dir;
 }
 

@@ -461,9 +461,10 @@ extern "C" {
 
 HPEN WINAPI CreatePen(int style, int width, COLORREF color) {
     HPEN result = nullptr;
-    if (style >= PS_SOLID && style <= PS_INSIDEFRAME) {
+    {
+        // As on Windows, an unknown style gives a solid pen.
         auto* p = created(new Pen);
-        p->style = static_cast<DWORD>(style);
+        p->style = static_cast<DWORD>(style >= PS_SOLID && style <= PS_INSIDEFRAME ? style : PS_SOLID);
         p->width = static_cast<DWORD>(width < 0 ? -width : width);
         p->brush = LOGBRUSH{BS_SOLID, color & 0xFFFFFF, 0};
         result = asHandle<HPEN>(p);
@@ -484,15 +485,29 @@ HPEN WINAPI ExtCreatePen(DWORD style, DWORD width, const LOGBRUSH* lb, DWORD cou
     bool ok = lb != nullptr && lineStyle <= PS_ALTERNATE && (style & PS_TYPE_MASK) <= PS_GEOMETRIC &&
               (style & PS_ENDCAP_MASK) <= PS_ENDCAP_FLAT && (style & PS_JOIN_MASK) <= PS_JOIN_MITER &&
               (style & ~(PS_TYPE_MASK | PS_STYLE_MASK | PS_ENDCAP_MASK | PS_JOIN_MASK)) == 0;
-    if (ok && lineStyle == PS_USERSTYLE)
+    if (ok && lineStyle == PS_USERSTYLE) {
         ok = count >= 1 && count <= 16 && entries != nullptr;
-    else if (ok)
+        if (ok && geometric) { // a geometric style needs some length
+            DWORD total = 0;
+            for (DWORD i = 0; i < count; ++i)
+                total |= entries[i];
+            ok = total != 0;
+        }
+    } else if (ok) {
         ok = count == 0 && entries == nullptr;
-    if (ok && !geometric)
+    }
+    if (ok && !geometric && lineStyle != PS_NULL)
         ok = width == 1 && lb->lbStyle == BS_SOLID;
     if (ok && geometric)
         ok = lineStyle != PS_ALTERNATE && validBrush(*lb);
-    if (ok) {
+    if (ok && (lineStyle == PS_NULL || (geometric && lb->lbStyle == BS_NULL))) {
+        // Windows answers a pen that draws nothing with a plain null pen.
+        auto* p = created(new Pen);
+        p->style = PS_NULL;
+        p->width = 0;
+        p->brush = LOGBRUSH{BS_SOLID, lb->lbColor & 0xFFFFFF, 0};
+        result = asHandle<HPEN>(p);
+    } else if (ok) {
         auto* p = created(new Pen);
         p->style = style;
         p->width = width;
