@@ -46,11 +46,14 @@ TEST(GdiObjects, EveryObjectCreatedAndDeletedReturnsTheCountsToZero) {
     SelectObject(mem, p2);
     SelectObject(mem, b2);
     SelectObject(mem, f1);
-    // Selected objects cannot be deleted, wherever they are selected.
-    EXPECT_FALSE(DeleteObject(bmp));
-    EXPECT_FALSE(DeleteObject(p2));
-    EXPECT_FALSE(DeleteObject(b2));
-    EXPECT_FALSE(DeleteObject(f1));
+    // Selected objects cannot be deleted, wherever they are selected. (Windows reports success and
+    // delays the deletion instead; the trace marks our own GDI.)
+    if (draft2d::IsCallTraceAvailable()) {
+        EXPECT_FALSE(DeleteObject(bmp));
+        EXPECT_FALSE(DeleteObject(p2));
+        EXPECT_FALSE(DeleteObject(b2));
+        EXPECT_FALSE(DeleteObject(f1));
+    }
     // A bitmap lives in one DC at a time.
     HDC mem2 = CreateCompatibleDC(dev->GetDC());
     EXPECT_EQ(SelectObject(mem2, bmp), nullptr);
