@@ -307,6 +307,12 @@ public:
     void RegenAll(); // discards the saved bitmap, then calls the callback
     void Redraw();   // calls the callback, keeps the saved bitmap
 
+    // ---- Drawing ----
+    // A segment in screen pixels on dc (null: the draw DC), clipped to the clip rectangle and drawn
+    // with MoveToEx/LineTo at once, never through a line type. Coordinates that are not finite draw
+    // nothing.
+    void DrawLinePx(HDC dc, double x1, double y1, double x2, double y2);
+
     // ---- Paths ----
     // true (the default): each drawing call collects its own paths and draws them at its end.
     bool SetAutoDrawPath(bool on);
