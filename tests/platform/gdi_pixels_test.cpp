@@ -464,6 +464,27 @@ TEST_F(Pixels, SaveDCRestoresObjectsAndState) {
     EXPECT_TRUE(DeleteObject(brush));
 }
 
+TEST(MapModes, MetricUnitsScaleByTheResolutionAndTurnYUp) {
+    // At 254 dots per inch a tenth of a millimetre is one pixel.
+    auto dev = Device::CreateImage(60, 40, 254);
+    ASSERT_TRUE(dev);
+    HDC dc = dev->GetDC();
+    EXPECT_EQ(SetMapMode(dc, MM_LOMETRIC), MM_TEXT);
+    EXPECT_EQ(SetMapMode(dc, 42), 0);
+    HBRUSH red = CreateSolidBrush(kRed);
+    const RECT rc{10, -5, 20, -15}; // y grows upward: top -5 is above bottom -15
+    ASSERT_TRUE(FillRect(dc, &rc, red));
+    EXPECT_TRUE(DeleteObject(red));
+    EXPECT_EQ(dev->GetPixel(10, 5), kRed);
+    EXPECT_EQ(dev->GetPixel(19, 14), kRed);
+    EXPECT_EQ(dev->GetPixel(20, 14), kWhite);
+    EXPECT_EQ(dev->GetPixel(19, 15), kWhite);
+    EXPECT_EQ(GetPixel(dc, 19, -14), kRed);
+    SetMapMode(dc, MM_HIMETRIC); // a hundredth of a millimetre: ten logical units per pixel
+    EXPECT_EQ(GetPixel(dc, 100, -50), kRed);
+    EXPECT_EQ(GetPixel(dc, 100, -40), kWhite);
+}
+
 TEST(Devices, CapabilitiesDescribeEachKindOfDevice) {
     auto img = Device::CreateImage(800, 600, 96);
     ASSERT_TRUE(img);
