@@ -19,6 +19,8 @@ struct Device::Impl {
     bool finished = false;
 
     ~Impl() {
+        // Memory DCs made from this device may outlive it and still share the trace: stop it.
+        trace->on = false;
         deleteDeviceDc(dc);
         if (kind == Printer && !finished && surf.surface)
             cairo_surface_finish(surf.surface);
