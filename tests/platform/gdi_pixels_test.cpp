@@ -194,6 +194,16 @@ TEST_F(Pixels, BoxesStayInsideTheirHalfOpenRectangles) {
             expect.insert({x, y});
     EXPECT_EQ(nonWhite(*dev), expect);
 
+    // In the advanced graphics mode the right and bottom edges belong to the box.
+    dev->Clear(kWhite);
+    SetGraphicsMode(dc, GM_ADVANCED);
+    SelectObject(dc, GetStockObject(BLACK_PEN));
+    Rectangle(dc, 10, 10, 20, 30);
+    SetGraphicsMode(dc, GM_COMPATIBLE);
+    EXPECT_EQ(dev->GetPixel(20, 30), 0u);
+    EXPECT_EQ(dev->GetPixel(21, 30), kWhite);
+    EXPECT_EQ(dev->GetPixel(15, 20), kBlue);
+
     // Ellipse, Pie and Chord touch the four sides of their box and never leave it.
     const auto shapes = {0, 1, 2};
     for (int shape : shapes) {

@@ -444,6 +444,14 @@ Box deviceBox(const Dc& dc, int l, int t, int r, int b) {
     return bx;
 }
 
+// The box of Rectangle, Ellipse, Arc, Pie and Chord: in the advanced graphics mode the right and
+// bottom edges are part of the shape, so the half-open box grows by a pixel.
+Box shapeBox(const Dc& dc, const Box& bx) {
+    if (dc.st.graphicsMode != GM_ADVANCED)
+        return bx;
+    return Box{bx.l, bx.t, bx.r + 1, bx.b + 1};
+}
+
 void push(Figure& f, double x, double y, PathPoint::Type t, bool closes = false) {
     f.push_back(PathPoint{x, y, t, closes});
 }
@@ -723,7 +731,7 @@ BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom) {
     if (bx.l == bx.r || bx.t == bx.b)
         return TRUE;
     const int dir = dc->st.arcDirection;
-    drawBoxShape(*dc, bx, [dir](const Box& b) { return rectFigure(b, dir); });
+    drawBoxShape(*dc, shapeBox(*dc, bx), [dir](const Box& b) { return rectFigure(b, dir); });
     return TRUE;
 }
 
@@ -736,7 +744,7 @@ BOOL WINAPI Ellipse(HDC hdc, int left, int top, int right, int bottom) {
     const Box bx = deviceBox(*dc, left, top, right, bottom);
     if (bx.l == bx.r || bx.t == bx.b)
         return TRUE;
-    drawBoxShape(*dc, bx, [](const Box& b) { return ellipseFigure(b); });
+    drawBoxShape(*dc, shapeBox(*dc, bx), [](const Box& b) { return ellipseFigure(b); });
     return TRUE;
 }
 
@@ -754,11 +762,12 @@ BOOL arcCall(const char* name, HDC hdc, int x1, int y1, int x2, int y2, int x3, 
     const Box bx = deviceBox(*dc, x1, y1, x2, y2);
     if (bx.l == bx.r || bx.t == bx.b)
         return TRUE;
+    const Box box = shapeBox(*dc, bx);
     double px3, py3, px4, py4;
     devicePoint(*dc, x3, y3, px3, py3);
     devicePoint(*dc, x4, y4, px4, py4);
     if (kind == ArcKind::Arc) {
-        const Box inner{bx.l, bx.t, bx.r - 1, bx.b - 1};
+        const Box inner{box.l, box.t, box.r - 1, box.b - 1};
         const Figure f = arcFigure(*dc, inner, px3, py3, px4, py4, kind);
         if (dc->pathOpen)
             addToPath(*dc, f);
@@ -766,7 +775,7 @@ BOOL arcCall(const char* name, HDC hdc, int x1, int y1, int x2, int y2, int x3, 
             strokeFigure(*dc, f);
         return TRUE;
     }
-    drawBoxShape(*dc, bx, [&](const Box& b) { return arcFigure(*dc, b, px3, py3, px4, py4, kind); });
+    drawBoxShape(*dc, box, [&](const Box& b) { return arcFigure(*dc, b, px3, py3, px4, py4, kind); });
     return TRUE;
 }
 
