@@ -594,6 +594,7 @@ HGDIOBJ WINAPI GetCurrentObject(HDC hdc, UINT type) {
     if (dc) {
         switch (type) {
         case OBJ_PEN:
+        case OBJ_EXTPEN:
             o = dc->st.pen;
             break;
         case OBJ_BRUSH:
