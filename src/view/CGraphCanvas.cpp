@@ -28,6 +28,15 @@ bool IsNullStyle(int style) {
     return (style & PS_STYLE_MASK) == PS_NULL;
 }
 
+// Stock objects belong to the system: replacing one never deletes it.
+bool IsStock(HGDIOBJ obj) {
+    for (int i = WHITE_BRUSH; i <= DC_PEN; ++i) {
+        if (::GetStockObject(i) == obj)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 CGraphCanvas::CGraphCanvas(CGraphSystem* system_, HDC hdc_, int setDefaults)
@@ -98,7 +107,7 @@ void CGraphCanvas::Restore(HGDIOBJ remembered, int objType) {
     if (cur == remembered)
         return;
     HGDIOBJ replaced = ::SelectObject(hdc, remembered);
-    if (replaced != nullptr && replaced != remembered)
+    if (replaced != nullptr && replaced != remembered && !IsStock(replaced))
         ::DeleteObject(replaced);
 }
 
@@ -127,10 +136,11 @@ void CGraphCanvas::Detach() {
 void CGraphCanvas::SelectReplacing(HGDIOBJ obj, HGDIOBJ remembered) {
     HGDIOBJ replaced = ::SelectObject(hdc, obj);
     if (replaced == nullptr) {
-        ::DeleteObject(obj);
+        if (!IsStock(obj))
+            ::DeleteObject(obj);
         return;
     }
-    if (replaced != remembered && replaced != obj)
+    if (replaced != remembered && replaced != obj && !IsStock(replaced))
         ::DeleteObject(replaced);
 }
 

@@ -284,3 +284,29 @@ TEST_F(CanvasTest, CopiesAreNestedScopes) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CanvasTest, StockObjectsAreNeverDeleted) {
+    if (!draft2d::IsCallTraceAvailable())
+        GTEST_SKIP() << "needs the call trace";
+    dev->EnableTrace(true);
+    {
+        CGraphCanvas canvas(nullptr, dc, 0);
+        canvas.SetPen(static_cast<HPEN>(GetStockObject(NULL_PEN)));
+        canvas.SetPen(static_cast<HPEN>(GetStockObject(WHITE_PEN)));
+        canvas.SetNullBrush();
+        canvas.SetSolidBrush(0x0000FF);
+        canvas.SetNullBrush(); // deletes the solid brush
+        canvas.SetFont(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+    }
+    const std::string text = dev->GetTraceText();
+    EXPECT_EQ(text.find("DeleteObject(NULL_PEN)"), std::string::npos) << text;
+    EXPECT_EQ(text.find("DeleteObject(WHITE_PEN)"), std::string::npos);
+    EXPECT_EQ(text.find("DeleteObject(NULL_BRUSH)"), std::string::npos);
+    EXPECT_EQ(text.find("DeleteObject(DEFAULT_GUI_FONT)"), std::string::npos);
+    EXPECT_EQ(CountPrefix(*dev, "DeleteObject(brush#1)"), 1);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), GetStockObject(BLACK_PEN));
+}
+
+} // namespace
