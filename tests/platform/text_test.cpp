@@ -186,21 +186,21 @@ TEST(TextMeasure, ExtentHeightIsTheCellAndAddsUpPerCharacter) {
 TEST(TextMeasure, EveryGb2312HanziHasAGlyph) {
     for (const char* face : {kSong, "Arial"}) {
         TextCanvas c(MakeLogFont(face, -16));
-        const UINT first = 0xB0A1, last = 0xD7FE;
-        std::vector<ABC> abc(last - first + 1);
-        ASSERT_TRUE(GetCharABCWidthsA(c.dc(), first, last, abc.data()));
         ABC question{};
         ASSERT_TRUE(GetCharABCWidthsA(c.dc(), '?', '?', &question));
         const long q = question.abcA + static_cast<long>(question.abcB) + question.abcC;
         int checked = 0;
-        for (UINT code = first; code <= last; ++code) {
-            const int trail = static_cast<int>(code & 0xFF);
-            if (trail < 0xA1 || trail > 0xFE || code > 0xD7F9)
-                continue; // level 1 fills rows B0-D7, columns A1-FE, and row D7 ends at F9
-            const ABC& a = abc[code - first];
-            EXPECT_GT(a.abcB, 0u) << face << " " << std::hex << code;
-            EXPECT_GT(a.abcA + static_cast<long>(a.abcB) + a.abcC, q) << face << " " << std::hex << code;
-            ++checked;
+        // One call per lead byte: GDI takes a range of double-byte codes within one lead byte only.
+        for (UINT lead = 0xB0; lead <= 0xD7; ++lead) {
+            const UINT first = (lead << 8) | 0xA1, last = (lead << 8) | (lead == 0xD7 ? 0xF9 : 0xFE);
+            ABC abc[94];
+            ASSERT_TRUE(GetCharABCWidthsA(c.dc(), first, last, abc)) << face << " " << std::hex << lead;
+            for (UINT code = first; code <= last; ++code) {
+                const ABC& a = abc[code - first];
+                EXPECT_GT(a.abcB, 0u) << face << " " << std::hex << code;
+                EXPECT_GT(a.abcA + static_cast<long>(a.abcB) + a.abcC, q) << face << " " << std::hex << code;
+                ++checked;
+            }
         }
         EXPECT_EQ(checked, 3755);
     }
@@ -217,16 +217,21 @@ TEST(TextMeasure, CharacterExtraIsAddedOncePerCharacter) {
     EXPECT_EQ(c.Extent(kMixed).cx, plain);
 }
 
-TEST(TextMeasure, JustificationWidensTheSpaces) {
+// SetTextJustification: the extent and the drawn line agree, and on our layer the spaces take the
+// extra (Wine's GDI ignores it in both).
+TEST(TextMeasure, JustificationKeepsExtentAndDrawingTogether) {
     TextCanvas c(MakeLogFont("Arial", -16));
     const LONG plain = c.Extent("a b c d").cx;
     ASSERT_TRUE(SetTextJustification(c.dc(), 9, 3));
-    EXPECT_EQ(c.Extent("a b c d").cx, plain + 9);
-    // Drawing spreads the line as far as the extent says: the opaque cell ends there.
+    const LONG justified = c.Extent("a b c d").cx;
+    if (draft2d::IsCallTraceAvailable()) {
+        EXPECT_EQ(justified, plain + 9);
+    }
+    // The opaque cell of the drawn line ends where the extent says.
     SetBkMode(c.dc(), OPAQUE);
     SetBkColor(c.dc(), RGB(0, 0, 0));
     c.Draw(10, 10, "a b c d", TA_LEFT | TA_TOP);
-    EXPECT_EQ(FindInk(c.dev()).right, 10 + plain + 9 - 1);
+    EXPECT_EQ(FindInk(c.dev()).right, 10 + justified - 1);
     ASSERT_TRUE(SetTextJustification(c.dc(), 0, 0));
     EXPECT_EQ(c.Extent("a b c d").cx, plain);
 }
@@ -247,13 +252,17 @@ TEST(TextMeasure, BadArgumentsFail) {
     TextCanvas c(MakeLogFont(kSong, -16));
     SIZE sz{};
     ABC abc[4];
-    EXPECT_FALSE(GetTextExtentPoint32A(c.dc(), nullptr, 3, &sz));
-    EXPECT_FALSE(GetTextExtentPoint32A(c.dc(), "abc", 3, nullptr));
+    if (draft2d::IsCallTraceAvailable()) {
+        // Our layer refuses a missing text or result; the system's GDI may measure nothing or fault.
+        EXPECT_FALSE(GetTextExtentPoint32A(c.dc(), nullptr, 3, &sz));
+        EXPECT_FALSE(GetTextExtentPoint32A(c.dc(), "abc", 3, nullptr));
+        EXPECT_FALSE(TextOutA(c.dc(), 0, 0, nullptr, 3));
+        EXPECT_FALSE(GetCharABCWidthsA(c.dc(), 'A', 'B', nullptr));
+        EXPECT_FALSE(GetTextMetricsA(c.dc(), nullptr));
+    }
     EXPECT_FALSE(GetTextExtentPoint32A(nullptr, "abc", 3, &sz));
     EXPECT_FALSE(GetCharABCWidthsA(c.dc(), 'B', 'A', abc));
-    EXPECT_FALSE(GetCharABCWidthsA(c.dc(), 'A', 'B', nullptr));
     EXPECT_FALSE(TextOutA(nullptr, 0, 0, "abc", 3));
-    EXPECT_FALSE(GetTextMetricsA(c.dc(), nullptr));
     ASSERT_TRUE(GetCharABCWidthsA(c.dc(), 'A', 'D', abc));
     ABC one{};
     ASSERT_TRUE(GetCharABCWidthsA(c.dc(), 'C', 'C', &one));
@@ -340,7 +349,10 @@ TEST(TextMeasure, FaceNamesGiveDistinctFaces) {
     TextCanvas arial(MakeLogFont("Arial", -20, 0, FW_NORMAL, ANSI_CHARSET));
     TextCanvas times(MakeLogFont("Times New Roman", -20, 0, FW_NORMAL, ANSI_CHARSET));
     const char* s = "The quick brown fox jumps";
-    EXPECT_NE(arial.Extent(s).cx, times.Extent(s).cx);
+    if (draft2d::IsCallTraceAvailable()) {
+        // Needs both faces (or their metric twins) installed; a bare system may substitute one font.
+        EXPECT_NE(arial.Extent(s).cx, times.Extent(s).cx);
+    }
     // A face that reports fixed pitch has one advance for all characters.
     TextCanvas courier(MakeLogFont("Courier New", -20, 0, FW_NORMAL, ANSI_CHARSET));
     if (!(courier.Metrics().tmPitchAndFamily & TMPF_FIXED_PITCH))
@@ -458,7 +470,16 @@ TEST(TextDraw, UpdateCpContinuesTheLine) {
     MoveToEx(twice.dc(), 20, 60, nullptr);
     twice.Draw(0, 0, "AB", TA_LEFT | TA_BASELINE | TA_UPDATECP);
     twice.Draw(0, 0, "\xd6\xd0", TA_LEFT | TA_BASELINE | TA_UPDATECP); // 中
-    EXPECT_TRUE(Snapshot(once.dev()) == Snapshot(twice.dev()));
+    // The pieces land where the whole line does; on our layer pixel for pixel (the system's GDI may
+    // render a glyph differently when it starts a call).
+    const InkBox a = FindInk(once.dev()), b = FindInk(twice.dev());
+    EXPECT_EQ(a.left, b.left);
+    EXPECT_NEAR(a.right, b.right, 1);
+    EXPECT_EQ(a.top, b.top);
+    EXPECT_EQ(a.bottom, b.bottom);
+    if (draft2d::IsCallTraceAvailable()) {
+        EXPECT_TRUE(Snapshot(once.dev()) == Snapshot(twice.dev()));
+    }
     POINT cp{};
     ASSERT_TRUE(GetCurrentPositionEx(twice.dc(), &cp));
     EXPECT_EQ(cp.x, 20 + once.Extent("AB\xd6\xd0").cx);
@@ -533,7 +554,7 @@ TEST(TextDraw, StylesChangeTheInk) {
             EXPECT_GE(rowAt, 100);
         else
             EXPECT_LT(rowAt, 100);
-        EXPECT_TRUE(c.Metrics().tmUnderlined == (style == 0));
+        EXPECT_EQ(c.Metrics().tmUnderlined != 0, style == 0); // GDI may report 255 for "on"
     }
 }
 
@@ -675,16 +696,24 @@ TEST(TextCard, WritesPngAndPdf) {
     const std::string pdf = OutputPath("text_card.pdf");
     std::remove(pdf.c_str());
     auto printer = Device::CreatePrinter(pdf, 210, 148, 300);
-    ASSERT_TRUE(printer);
+    if (!printer) {
+        ASSERT_FALSE(draft2d::IsCallTraceAvailable()) << "our layer always has a PDF printer";
+        GTEST_SKIP() << "no printer on this system";
+    }
     DrawTestCard(printer->GetDC(), printer->GetWidth(), printer->GetHeight(), 300 / 96.0 * 2.0);
-    EXPECT_TRUE(printer->Finish());
-    std::ifstream in(pdf, std::ios::binary);
-    EXPECT_TRUE(in.good());
+    const bool finished = printer->Finish();
     EXPECT_EQ(draft2d::GetGdiObjectCounts().fonts, before.fonts);
+    if (draft2d::IsCallTraceAvailable()) {
+        EXPECT_TRUE(finished);
+        std::ifstream in(pdf, std::ios::binary);
+        EXPECT_TRUE(in.good());
+    }
 }
 
 // Text in a PDF of the printer device keeps its characters: Chinese comes out again as text.
 TEST(TextCard, PdfTextIsExtractable) {
+    if (!draft2d::IsCallTraceAvailable())
+        GTEST_SKIP() << "the system's printers need not write the PDF file";
     if (!HavePdfToText())
         GTEST_SKIP() << "pdftotext is not installed";
     const std::string pdf = OutputPath("text_extract.pdf");
