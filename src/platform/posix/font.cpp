@@ -579,7 +579,7 @@ int TextFont::Layout(const unsigned char* text, int len, const TextSpacing& sp,
     BreakSpreader breaks(sp);
     int pen = 0;
     for (int i = 0; i < len;) {
-        const GbkChar ch = DecodeGbkChar(text + i, len - i);
+        const GbkChar ch = text[i] < 0x80 ? GbkChar{text[i], 1, true} : DecodeGbkChar(text + i, len - i);
         const GlyphInfo& g = GlyphLocked(ch.code);
         out.push_back({g.index, g.face, pen, i, ch.bytes, ch.code});
         pen += g.advance() + sp.charExtra + breaks.Next(ch.code);
@@ -593,7 +593,7 @@ int TextFont::Measure(const unsigned char* text, int len, const TextSpacing& sp)
     BreakSpreader breaks(sp);
     int pen = 0;
     for (int i = 0; i < len;) {
-        const GbkChar ch = DecodeGbkChar(text + i, len - i);
+        const GbkChar ch = text[i] < 0x80 ? GbkChar{text[i], 1, true} : DecodeGbkChar(text + i, len - i);
         pen += GlyphLocked(ch.code).advance() + sp.charExtra + breaks.Next(ch.code);
         i += ch.bytes;
     }

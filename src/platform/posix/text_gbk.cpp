@@ -5,6 +5,7 @@
 #include <iconv.h>
 
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <mutex>
 
@@ -19,9 +20,11 @@ constexpr int kRows = kLeadLast - kLeadFirst + 1;
 constexpr int kCols = kTrailLast - kTrailFirst + 1;
 
 // Every GBK character lies in the Basic Multilingual Plane, so 16 bits hold it; 0 marks an unassigned
-// pair (U+0000 is never the value of a two-byte character).
+// pair (U+0000 is never the value of a two-byte character). A row is published by its flag (release
+// after filling, acquire before reading), so that decoding a built row costs one atomic load.
 struct GbkTable {
-    std::array<std::once_flag, kRows> built;
+    std::mutex building;
+    std::array<std::atomic<bool>, kRows> built{};
     std::array<std::array<uint16_t, kCols>, kRows> code{};
 };
 
@@ -55,10 +58,16 @@ iconv_t OpenGbkToUtf32() {
 #endif
 }
 
-void BuildRow(GbkTable& table, int row) {
+// Kept out of line: decoding a built row should not pay for this path's frame.
+__attribute__((noinline)) void BuildRow(GbkTable& table, int row) {
+    std::lock_guard<std::mutex> lock(table.building);
+    if (table.built[row].load(std::memory_order_acquire))
+        return;
     iconv_t cd = OpenGbkToUtf32();
-    if (cd == reinterpret_cast<iconv_t>(-1))
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        table.built[row].store(true, std::memory_order_release);
         return; // no converter: every pair of this row stays a replacement
+    }
     for (int col = 0; col < kCols; ++col) {
         const int trail = kTrailFirst + col;
         if (trail == 0x7F)
@@ -69,9 +78,10 @@ void BuildRow(GbkTable& table, int row) {
         table.code[row][col] = c <= 0xFFFF ? static_cast<uint16_t>(c) : 0;
     }
     iconv_close(cd);
+    table.built[row].store(true, std::memory_order_release);
 }
 
-char32_t EuroSign() {
+__attribute__((noinline)) char32_t EuroSign() {
     static const char32_t euro = [] {
         iconv_t cd = OpenGbkToUtf32();
         if (cd == reinterpret_cast<iconv_t>(-1))
@@ -105,7 +115,8 @@ GbkChar DecodeGbkChar(const unsigned char* s, int avail) {
         return {kGbkReplacement, 1, false};
     GbkTable& table = Table();
     const int row = b0 - kLeadFirst;
-    std::call_once(table.built[row], BuildRow, std::ref(table), row);
+    if (!table.built[row].load(std::memory_order_acquire))
+        BuildRow(table, row);
     const uint16_t c = table.code[row][b1 - kTrailFirst];
     if (c == 0)
         return {kGbkReplacement, 2, false};
