@@ -518,7 +518,12 @@ TEST(Devices, CapabilitiesDescribeEachKindOfDevice) {
     EXPECT_EQ(mono->GetPixel(20, 5), kWhite);
 
     const std::string pdf = std::string(DRAFT2D_TEST_OUTPUT_DIR) + "/caps_printer.pdf";
+    EXPECT_FALSE(Device::CreateImage(0, 10));
+    EXPECT_FALSE(Device::CreateImage(10, 10, 0));
+    EXPECT_FALSE(Device::CreatePrinter(pdf, -1, 10));
     auto prn = Device::CreatePrinter(pdf, 210, 297, 300);
+    if (!prn && !draft2d::IsCallTraceAvailable())
+        GTEST_SKIP() << "no PDF printer on this system";
     ASSERT_TRUE(prn);
     EXPECT_EQ(GetDeviceCaps(prn->GetDC(), TECHNOLOGY), DT_RASPRINTER);
     EXPECT_EQ(GetDeviceCaps(prn->GetDC(), HORZSIZE), 210);
@@ -529,10 +534,6 @@ TEST(Devices, CapabilitiesDescribeEachKindOfDevice) {
     EXPECT_EQ(prn->GetPixel(0, 0), CLR_INVALID);
     EXPECT_TRUE(prn->Finish());
     EXPECT_FALSE(prn->Finish());
-
-    EXPECT_FALSE(Device::CreateImage(0, 10));
-    EXPECT_FALSE(Device::CreateImage(10, 10, 0));
-    EXPECT_FALSE(Device::CreatePrinter(pdf, -1, 10));
 }
 
 } // namespace

@@ -180,6 +180,8 @@ TEST(TestCard, RendersEveryPrimitiveAsPngAndPdfWithoutLeaks) {
     {
         // 96 dpi on a page of 800 x 600 pixels, so that the card lands on the same pixels.
         auto prn = Device::CreatePrinter(pdf, 800 * 25.4 / 96, 600 * 25.4 / 96, 96);
+        if (!prn && !draft2d::IsCallTraceAvailable())
+            GTEST_SKIP() << "no PDF printer on this system";
         ASSERT_TRUE(prn);
         EXPECT_EQ(GetDeviceCaps(prn->GetDC(), HORZRES), 800);
         drawCard(prn->GetDC());
@@ -224,6 +226,8 @@ TEST(TestCard, BitmapChangedAfterACopyToThePdfKeepsTheEarlierCopy) {
     const std::string dir = DRAFT2D_TEST_OUTPUT_DIR;
     const std::string pdf = dir + "/platform_blit_snapshot.pdf";
     auto prn = Device::CreatePrinter(pdf, 100 * 25.4 / 96, 50 * 25.4 / 96, 96);
+    if (!prn && !draft2d::IsCallTraceAvailable())
+        GTEST_SKIP() << "no PDF printer on this system";
     ASSERT_TRUE(prn);
     HDC dc = prn->GetDC();
     HDC mem = CreateCompatibleDC(dc);
