@@ -22,8 +22,8 @@
 //   dc#N: Name(arg,...)                   a call on memory DC dc#N rather than the device's own DC
 //   Name(arg,...) -> handle               calls that create an object show what they made
 //
-// Arguments appear in the order of the Win32 signature, without the HDC and without output
-// pointers (MoveToEx shows only x and y). Formats:
+// Arguments appear in the order of the Win32 signature, without the HDC the call works on and
+// without output pointers (MoveToEx shows only x and y; BitBlt shows its source DC). Formats:
 //   integers     decimal;  floats (AngleArc angles) with %g
 //   colours      0xBBGGRR as six hex digits (COLORREF); values above 0xFFFFFF with all eight
 //   handles      pen#N, brush#N, font#N, bmp#N, dc#N: numbered per device trace from 1 in order of
@@ -39,8 +39,9 @@
 //   records      LOGBRUSH as {BS_HATCHED,0x0000ff,HS_CROSS}; a LOGFONTA as its face name in
 //                quotes, then height, width, escapement, weight, italic and charset
 //   text         in double quotes; bytes outside printable ASCII, '"' and '\' as \xHH
-// Calls that take no DC (creating, querying and deleting objects) go to every device whose trace is
-// on. Examples of whole lines:
+// Calls that take no DC (creating, querying and deleting objects, GetDC(NULL) and ReleaseDC of the
+// screen) go to every device whose trace is on; calls on the screen DC itself are not recorded.
+// Examples of whole lines:
 //   ExtCreatePen(PS_GEOMETRIC|PS_SOLID|PS_ENDCAP_FLAT|PS_JOIN_MITER,3,{BS_SOLID,0x0000ff,0}) -> pen#1
 //   SelectObject(pen#1)
 //   CreateCompatibleDC(dc#0) -> dc#1
