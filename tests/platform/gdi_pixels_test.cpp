@@ -414,6 +414,34 @@ TEST_F(Pixels, AngleArcDrawsOnItsCircleAndMovesTheCurrentPosition) {
     }
 }
 
+TEST_F(Pixels, ArcsRunCounterClockwiseUnlessTheDirectionIsClockwise) {
+    use(CreatePen(PS_SOLID, 1, kRed));
+    // Quadrants of the circle around (50, 50), as seen on screen.
+    const auto quadrants = [&] {
+        int q[4] = {0, 0, 0, 0}; // top right, top left, bottom left, bottom right
+        for (const auto& p : pixelsOf(*dev, kRed)) {
+            const int dx = p.first - 50, dy = p.second - 50;
+            if (std::abs(dx) < 3 || std::abs(dy) < 3)
+                continue; // near the axes both neighbours may light a pixel
+            q[dx > 0 ? (dy < 0 ? 0 : 3) : (dy < 0 ? 1 : 2)]++;
+        }
+        return std::vector<bool>{q[0] > 0, q[1] > 0, q[2] > 0, q[3] > 0};
+    };
+    EXPECT_EQ(GetArcDirection(dc), AD_COUNTERCLOCKWISE);
+    ASSERT_TRUE(Arc(dc, 20, 20, 81, 81, 90, 50, 50, 0)); // from 3 o'clock to 12 o'clock
+    EXPECT_EQ(quadrants(), (std::vector<bool>{true, false, false, false}));
+    dev->Clear(kWhite);
+    EXPECT_EQ(SetArcDirection(dc, AD_CLOCKWISE), AD_COUNTERCLOCKWISE);
+    ASSERT_TRUE(Arc(dc, 20, 20, 81, 81, 90, 50, 50, 0));
+    EXPECT_EQ(quadrants(), (std::vector<bool>{false, true, true, true}));
+    // AngleArc follows the sign of its sweep whatever the direction.
+    dev->Clear(kWhite);
+    MoveToEx(dc, 80, 50, nullptr);
+    ASSERT_TRUE(AngleArc(dc, 50, 50, 30, 0.0f, -90.0f));
+    EXPECT_EQ(quadrants(), (std::vector<bool>{false, false, false, true}));
+    SetArcDirection(dc, AD_COUNTERCLOCKWISE);
+}
+
 TEST_F(Pixels, SaveDCRestoresObjectsAndState) {
     HPEN pen = CreatePen(PS_SOLID, 1, kRed);
     HBRUSH brush = CreateSolidBrush(kBlue);

@@ -255,3 +255,37 @@ TEST(TestCard, BitmapChangedAfterACopyToThePdfKeepsTheEarlierCopy) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(TestCard, EachNewPageStartsAnotherPageOfThePdf) {
+    if (std::system("pdftoppm -v > /dev/null 2>&1") != 0)
+        GTEST_SKIP() << "pdftoppm not installed";
+    const std::string dir = DRAFT2D_TEST_OUTPUT_DIR;
+    const std::string pdf = dir + "/platform_pages.pdf";
+    auto prn = Device::CreatePrinter(pdf, 50 * 25.4 / 96, 50 * 25.4 / 96, 96);
+    if (!prn && !draft2d::IsCallTraceAvailable())
+        GTEST_SKIP() << "no PDF printer on this system";
+    ASSERT_TRUE(prn);
+    HBRUSH red = CreateSolidBrush(kRed);
+    HBRUSH blue = CreateSolidBrush(kBlue);
+    const RECT r{10, 10, 40, 40};
+    FillRect(prn->GetDC(), &r, red);
+    ASSERT_TRUE(prn->NewPage());
+    FillRect(prn->GetDC(), &r, blue);
+    ASSERT_TRUE(prn->Finish());
+    EXPECT_FALSE(prn->NewPage());
+    DeleteObject(red);
+    DeleteObject(blue);
+    const std::string base = dir + "/platform_pages";
+    ASSERT_EQ(std::system(("pdftoppm -r 96 '" + pdf + "' '" + base + "'").c_str()), 0);
+    Ppm first, second;
+    ASSERT_TRUE(readPpm(base + "-1.ppm", first));
+    ASSERT_TRUE(readPpm(base + "-2.ppm", second));
+    EXPECT_EQ(first.at(25, 25), kRed);
+    EXPECT_EQ(second.at(25, 25), kBlue);
+    Ppm none;
+    EXPECT_FALSE(readPpm(base + "-3.ppm", none));
+}
+
+} // namespace
