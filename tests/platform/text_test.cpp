@@ -524,6 +524,35 @@ TEST(TextDraw, EscapementRotatesAboutTheReferencePoint) {
     }
 }
 
+// In the advanced graphics mode lfOrientation turns the glyphs and lfEscapement the line: a line at
+// 90 degrees with orientation 0 stacks upright letters. The compatible mode turns both by escapement.
+TEST(TextDraw, OrientationTurnsGlyphsInAdvancedMode) {
+    LOGFONTA lf = MakeLogFont("Arial", -48, 900);
+    lf.lfOrientation = 0;
+    TextCanvas advanced(lf), compatible(lf);
+    ASSERT_NE(SetGraphicsMode(advanced.dc(), GM_ADVANCED), 0);
+    advanced.Draw(100, 150, "l", TA_LEFT | TA_BASELINE);
+    compatible.Draw(100, 150, "l", TA_LEFT | TA_BASELINE);
+    const InkBox up = FindInk(advanced.dev()), turned = FindInk(compatible.dev());
+    ASSERT_FALSE(up.empty());
+    ASSERT_FALSE(turned.empty());
+    EXPECT_GT(2 * (up.bottom - up.top), 3 * (up.right - up.left));
+    EXPECT_GT(2 * (turned.right - turned.left), 3 * (turned.bottom - turned.top));
+    // Two letters go up the line, each upright: the second sits above the first.
+    TextCanvas two(lf);
+    SetGraphicsMode(two.dc(), GM_ADVANCED);
+    two.Draw(100, 150, "ll", TA_LEFT | TA_BASELINE);
+    const InkBox both = FindInk(two.dev());
+    EXPECT_EQ(both.bottom, up.bottom);
+    EXPECT_LT(both.top, up.top);
+    if (draft2d::IsCallTraceAvailable()) {
+        // On our layer an upright glyph is the unturned glyph, pixel for pixel.
+        TextCanvas plain(MakeLogFont("Arial", -48));
+        plain.Draw(100, 150, "l", TA_LEFT | TA_BASELINE);
+        EXPECT_TRUE(Snapshot(plain.dev()) == Snapshot(advanced.dev()));
+    }
+}
+
 TEST(TextDraw, StylesChangeTheInk) {
     TextCanvas regular(MakeLogFont("Arial", -24));
     TextCanvas bold(MakeLogFont("Arial", -24, 0, FW_BOLD));

@@ -389,6 +389,8 @@ TextFont::TextFont(const FontRequest& req) : request_(req) {
 }
 
 TextFont::~TextFont() {
+    for (cairo_scaled_font_t* f : orientScaled_)
+        cairo_scaled_font_destroy(f);
     for (size_t i = 0; i < scaled_.size(); ++i) {
         if (drawScaled_[i] != scaled_[i])
             cairo_scaled_font_destroy(drawScaled_[i]);
@@ -484,6 +486,19 @@ bool TextFont::Init() {
         drawScaled_.push_back(df);
         ok = ok && cairo_scaled_font_status(sf) == CAIRO_STATUS_SUCCESS &&
              cairo_scaled_font_status(df) == CAIRO_STATUS_SUCCESS;
+    }
+    // An orientation of its own (honoured in GM_ADVANCED): glyphs turned by the font matrix and drawn
+    // without a turned device transform.
+    const int orient = request_.orientation % 3600;
+    if ((orient - esc) % 3600 != 0) {
+        cairo_matrix_t turn, oriented;
+        cairo_matrix_init_rotate(&turn, -orient * (3.14159265358979323846 / 1800.0));
+        cairo_matrix_multiply(&oriented, &fontMatrix, &turn);
+        for (const auto& face : faces_) {
+            cairo_scaled_font_t* of = cairo_scaled_font_create(face->cairo, &oriented, &identity, options);
+            orientScaled_.push_back(of);
+            ok = ok && cairo_scaled_font_status(of) == CAIRO_STATUS_SUCCESS;
+        }
     }
     cairo_font_options_destroy(options);
     return ok;
@@ -600,7 +615,31 @@ int TextFont::Measure(const unsigned char* text, int len, const TextSpacing& sp)
     return pen;
 }
 
-void TextFont::ShowGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, const unsigned char*) const {
+void TextFont::ShowGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs) const {
+    ShowRuns(cr, glyphs, drawScaled_, 1.0, 0.0, 0.0, 0.0);
+}
+
+void TextFont::ShowOrientedGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, double x0,
+                                  double baseline) const {
+    if (orientScaled_.empty()) {
+        // Same orientation as the escapement: the glyphs turn with the line.
+        cairo_save(cr);
+        if (angle_ != 0.0)
+            cairo_rotate(cr, -angle_);
+        cairo_translate(cr, x0, baseline);
+        ShowGlyphs(cr, glyphs);
+        cairo_restore(cr);
+        return;
+    }
+    // Pen positions along the escapement, each glyph upright in the orientation's frame. Text space
+    // (x, y) maps to (x·cos + y·sin, −x·sin + y·cos) on the y-down device.
+    const double c = std::cos(angle_), s = std::sin(angle_);
+    ShowRuns(cr, glyphs, orientScaled_, c, s, x0, baseline);
+}
+
+void TextFont::ShowRuns(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs,
+                        const std::vector<cairo_scaled_font_t*>& fonts, double c, double s, double x0,
+                        double baseline) const {
     // Runs of one face go out together. Targets that keep text (PDF) get the characters with their
     // glyphs, so that the text can be extracted again.
     const bool withText = cairo_surface_has_show_text_glyphs(cairo_get_target(cr));
@@ -615,7 +654,8 @@ void TextFont::ShowGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, c
         utf8.clear();
         while (end < glyphs.size() && glyphs[end].face == face) {
             const PlacedGlyph& p = glyphs[end];
-            run.push_back({p.index, static_cast<double>(p.x), 0.0});
+            const double x = x0 + p.x;
+            run.push_back({p.index, x * c + baseline * s, -x * s + baseline * c});
             if (withText) {
                 char buf[4];
                 const int n = EncodeUtf8(p.code, buf);
@@ -624,7 +664,7 @@ void TextFont::ShowGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, c
             }
             ++end;
         }
-        cairo_set_scaled_font(cr, drawScaled_[face]);
+        cairo_set_scaled_font(cr, fonts[face]);
         if (withText)
             cairo_show_text_glyphs(cr, utf8.data(), static_cast<int>(utf8.size()), run.data(),
                                    static_cast<int>(run.size()), clusters.data(),

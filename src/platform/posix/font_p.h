@@ -114,6 +114,8 @@ public:
     const std::string& family() const { return family_; }
     // Escapement in radians, counter-clockwise.
     double angle() const { return angle_; }
+    // Whether lfOrientation differs from lfEscapement.
+    bool HasOwnOrientation() const { return !orientScaled_.empty(); }
 
     // Metrics of one character; characters no face of the chain has come out as the replacement.
     const GlyphInfo& Glyph(char32_t code);
@@ -130,13 +132,21 @@ public:
 
     // Draws laid-out glyphs with the pen start of the baseline at text-space origin; cr's current
     // transform must already map text space to the device. Uses cr's current source.
-    void ShowGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, const unsigned char* text) const;
+    void ShowGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs) const;
+    // Draws laid-out glyphs for a reference point at the origin of cr (device axes), the pen start at
+    // (x0, baseline) in text space, each glyph turned by the font's orientation rather than its
+    // escapement (GDI's advanced graphics mode).
+    void ShowOrientedGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, double x0,
+                            double baseline) const;
 
 private:
     friend std::shared_ptr<TextFont> ResolveFont(const FontRequest& req);
     explicit TextFont(const FontRequest& req);
     bool Init();
     GlyphInfo Compute(char32_t code);
+    void ShowRuns(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs,
+                  const std::vector<cairo_scaled_font_t*>& fonts, double c, double s, double x0,
+                  double baseline) const;
     const GlyphInfo& GlyphLocked(char32_t code);
 
     FontRequest request_;
@@ -146,6 +156,7 @@ private:
     std::vector<std::shared_ptr<FontFace>> faces_;
     std::vector<cairo_scaled_font_t*> scaled_;
     std::vector<cairo_scaled_font_t*> drawScaled_;
+    std::vector<cairo_scaled_font_t*> orientScaled_; // empty when the orientation is the escapement
     // Glyph metrics filled in on first use. A font is shared by every handle with the same LOGFONTA,
     // so the tables are guarded; entries never move once made (array, node-based map).
     std::mutex glyphMutex_;

@@ -159,8 +159,12 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
     const double angle = font.angle();
     const double ca = std::cos(angle), sa = std::sin(angle);
     if (cairo_t* cr = cairoFor(*dc)) {
+        // Background and lines in the escapement's frame; the glyphs too, unless the advanced graphics
+        // mode turns them by the orientation instead.
+        const bool oriented = dc->st.graphicsMode == GM_ADVANCED && font.HasOwnOrientation();
         cairo_save(cr);
         cairo_translate(cr, rx, ry);
+        cairo_save(cr);
         if (angle != 0.0)
             cairo_rotate(cr, -angle);
         cairo_translate(cr, x0, baseline);
@@ -169,11 +173,17 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
             FillBand(cr, 0, -m.ascent, width, m.height);
         }
         setSourceColor(cr, dc->st.textColor);
-        font.ShowGlyphs(cr, glyphs, text);
+        if (!oriented)
+            font.ShowGlyphs(cr, glyphs);
         if (font.request().underline)
             FillBand(cr, 0, m.underlinePos, width, m.underlineThickness);
         if (font.request().strikeOut)
             FillBand(cr, 0, -m.strikeoutPos, width, m.strikeoutThickness);
+        cairo_restore(cr);
+        if (oriented) {
+            setSourceColor(cr, dc->st.textColor);
+            font.ShowOrientedGlyphs(cr, glyphs, x0, baseline);
+        }
         cairo_restore(cr);
         cairoDone(*dc);
     }
