@@ -363,7 +363,7 @@ void strokeFigure(Dc& dc, const Figure& f) {
         PixelLine pl(dc, pi);
         size_t start = 0;
         for (size_t i = 0; i < f.size(); ++i) {
-            if (f[i].type == PathPoint::Move)
+            if (i == 0 || f[i].type == PathPoint::Move)
                 start = i;
             else
                 pl.line(std::llround(f[i - 1].x), std::llround(f[i - 1].y), std::llround(f[i].x),
