@@ -144,7 +144,8 @@ struct DeviceCaps {
     double heightMm = 0;
 };
 
-// A point of a GDI path, device coordinates (pixel corners at integers).
+// A point of a GDI path in device pixels: (x, y) names pixel (x, y); strokes run through pixel
+// centres, fills take the points as pixel corners (see gdi_draw.cpp).
 struct PathPoint {
     double x, y;
     enum Type : uint8_t { Move, Line, Bezier } type;
