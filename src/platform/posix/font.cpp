@@ -389,13 +389,16 @@ TextFont::TextFont(const FontRequest& req) : request_(req) {
 }
 
 TextFont::~TextFont() {
-    for (cairo_scaled_font_t* f : orientScaled_)
-        cairo_scaled_font_destroy(f);
     for (size_t i = 0; i < scaled_.size(); ++i) {
-        if (drawScaled_[i] != scaled_[i])
+        if (orientScaled_[i])
+            cairo_scaled_font_destroy(orientScaled_[i]);
+        if (drawScaled_[i] && drawScaled_[i] != scaled_[i])
             cairo_scaled_font_destroy(drawScaled_[i]);
-        cairo_scaled_font_destroy(scaled_[i]);
+        if (scaled_[i])
+            cairo_scaled_font_destroy(scaled_[i]);
     }
+    if (options_)
+        cairo_font_options_destroy(options_);
 }
 
 bool TextFont::Init() {
@@ -468,47 +471,41 @@ bool TextFont::Init() {
     const int esc = request_.escapement % 3600;
     angle_ = esc * (3.14159265358979323846 / 1800.0);
 
-    const double ppem = em;
-    cairo_matrix_t fontMatrix, identity, rotation;
-    cairo_matrix_init_scale(&fontMatrix, ppem * m.stretch, ppem);
-    cairo_matrix_init_identity(&identity);
-    cairo_matrix_init_rotate(&rotation, -angle_);
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_NONE);
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_FULL);
-    bool ok = true;
-    for (const auto& face : faces_) {
-        cairo_scaled_font_t* sf = cairo_scaled_font_create(face->cairo, &fontMatrix, &identity, options);
-        cairo_scaled_font_t* df =
-            esc == 0 ? sf : cairo_scaled_font_create(face->cairo, &fontMatrix, &rotation, options);
-        scaled_.push_back(sf);
-        drawScaled_.push_back(df);
-        ok = ok && cairo_scaled_font_status(sf) == CAIRO_STATUS_SUCCESS &&
-             cairo_scaled_font_status(df) == CAIRO_STATUS_SUCCESS;
-    }
+    cairo_matrix_init_scale(&fontMatrix_, em * m.stretch, em);
+    cairo_matrix_init_rotate(&drawCtm_, -angle_);
     // An orientation of its own (honoured in GM_ADVANCED): glyphs turned by the font matrix and drawn
     // without a turned device transform.
     const int orient = request_.orientation % 3600;
-    if ((orient - esc) % 3600 != 0) {
-        cairo_matrix_t turn, oriented;
-        cairo_matrix_init_rotate(&turn, -orient * (3.14159265358979323846 / 1800.0));
-        cairo_matrix_multiply(&oriented, &fontMatrix, &turn);
-        for (const auto& face : faces_) {
-            cairo_scaled_font_t* of = cairo_scaled_font_create(face->cairo, &oriented, &identity, options);
-            orientScaled_.push_back(of);
-            ok = ok && cairo_scaled_font_status(of) == CAIRO_STATUS_SUCCESS;
-        }
-    }
-    cairo_font_options_destroy(options);
-    return ok;
+    hasOrientation_ = (orient - esc) % 3600 != 0;
+    cairo_matrix_t turn;
+    cairo_matrix_init_rotate(&turn, -orient * (3.14159265358979323846 / 1800.0));
+    cairo_matrix_multiply(&orientMatrix_, &fontMatrix_, &turn);
+    options_ = cairo_font_options_create();
+    cairo_font_options_set_antialias(options_, CAIRO_ANTIALIAS_NONE);
+    cairo_font_options_set_hint_metrics(options_, CAIRO_HINT_METRICS_ON);
+    cairo_font_options_set_hint_style(options_, CAIRO_HINT_STYLE_FULL);
+    scaled_.assign(faces_.size(), nullptr);
+    drawScaled_.assign(faces_.size(), nullptr);
+    orientScaled_.assign(faces_.size(), nullptr);
+    // Fallback faces get their sizes when a character first needs them: sizing a hinted face runs
+    // its programs, which is most of what a new font costs.
+    return EnsureFace(0);
 }
 
-cairo_scaled_font_t* TextFont::Scaled(uint16_t face) const {
-    return scaled_[face];
-}
-cairo_scaled_font_t* TextFont::DrawScaled(uint16_t face) const {
-    return drawScaled_[face];
+bool TextFont::EnsureFace(size_t i) {
+    if (scaled_[i])
+        return cairo_scaled_font_status(scaled_[i]) == CAIRO_STATUS_SUCCESS;
+    cairo_matrix_t identity;
+    cairo_matrix_init_identity(&identity);
+    cairo_font_face_t* face = faces_[i]->cairo;
+    scaled_[i] = cairo_scaled_font_create(face, &fontMatrix_, &identity, options_);
+    drawScaled_[i] =
+        angle_ == 0.0 ? scaled_[i] : cairo_scaled_font_create(face, &fontMatrix_, &drawCtm_, options_);
+    if (hasOrientation_)
+        orientScaled_[i] = cairo_scaled_font_create(face, &orientMatrix_, &identity, options_);
+    return cairo_scaled_font_status(scaled_[i]) == CAIRO_STATUS_SUCCESS &&
+           cairo_scaled_font_status(drawScaled_[i]) == CAIRO_STATUS_SUCCESS &&
+           (!hasOrientation_ || cairo_scaled_font_status(orientScaled_[i]) == CAIRO_STATUS_SUCCESS);
 }
 
 GlyphInfo TextFont::Compute(char32_t code) {
@@ -516,7 +513,7 @@ GlyphInfo TextFont::Compute(char32_t code) {
     bool found = false;
     for (size_t i = 0; i < faces_.size() && !found; ++i) {
         const FT_UInt idx = FT_Get_Char_Index(faces_[i]->ft, code);
-        if (idx != 0) {
+        if (idx != 0 && EnsureFace(i)) {
             g.index = idx;
             g.face = static_cast<uint16_t>(i);
             found = true;
@@ -621,7 +618,7 @@ void TextFont::ShowGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs) c
 
 void TextFont::ShowOrientedGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, double x0,
                                   double baseline) const {
-    if (orientScaled_.empty()) {
+    if (!hasOrientation_) {
         // Same orientation as the escapement: the glyphs turn with the line.
         cairo_save(cr);
         if (angle_ != 0.0)

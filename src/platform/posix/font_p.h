@@ -115,7 +115,7 @@ public:
     // Escapement in radians, counter-clockwise.
     double angle() const { return angle_; }
     // Whether lfOrientation differs from lfEscapement.
-    bool HasOwnOrientation() const { return !orientScaled_.empty(); }
+    bool HasOwnOrientation() const { return hasOrientation_; }
 
     // Metrics of one character; characters no face of the chain has come out as the replacement.
     const GlyphInfo& Glyph(char32_t code);
@@ -124,11 +124,6 @@ public:
     // plus the spacing. Returns the total advance (what GetTextExtentPoint32A reports as cx).
     int Layout(const unsigned char* text, int len, const TextSpacing& sp, std::vector<PlacedGlyph>& out);
     int Measure(const unsigned char* text, int len, const TextSpacing& sp);
-
-    // Unrotated scaled font of a face slot (identity CTM): for metrics.
-    cairo_scaled_font_t* Scaled(uint16_t face) const;
-    // Scaled font of a face slot whose CTM carries the escapement: for drawing.
-    cairo_scaled_font_t* DrawScaled(uint16_t face) const;
 
     // Draws laid-out glyphs with the pen start of the baseline at text-space origin; cr's current
     // transform must already map text space to the device. Uses cr's current source.
@@ -144,6 +139,7 @@ private:
     explicit TextFont(const FontRequest& req);
     bool Init();
     GlyphInfo Compute(char32_t code);
+    bool EnsureFace(size_t i);
     void ShowRuns(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs,
                   const std::vector<cairo_scaled_font_t*>& fonts, double c, double s, double x0,
                   double baseline) const;
@@ -154,9 +150,16 @@ private:
     std::string family_;
     double angle_ = 0;
     std::vector<std::shared_ptr<FontFace>> faces_;
+    // Per face slot, made on first use (EnsureFace): unrotated (metrics), with the escapement in the
+    // CTM (drawing), and turned by the orientation (drawing in GM_ADVANCED, only when it differs).
     std::vector<cairo_scaled_font_t*> scaled_;
     std::vector<cairo_scaled_font_t*> drawScaled_;
-    std::vector<cairo_scaled_font_t*> orientScaled_; // empty when the orientation is the escapement
+    std::vector<cairo_scaled_font_t*> orientScaled_;
+    cairo_matrix_t fontMatrix_{};
+    cairo_matrix_t drawCtm_{};
+    cairo_matrix_t orientMatrix_{};
+    cairo_font_options_t* options_ = nullptr;
+    bool hasOrientation_ = false;
     // Glyph metrics filled in on first use. A font is shared by every handle with the same LOGFONTA,
     // so the tables are guarded; entries never move once made (array, node-based map).
     std::mutex glyphMutex_;
