@@ -617,6 +617,37 @@ TEST(TextDraw, TextColourAndTransparentBackground) {
         }
 }
 
+// Text drawn into a memory DC's bitmap and copied out is the text drawn on the device itself (the
+// view draws through such a cache bitmap).
+TEST(TextDraw, MemoryDcDrawsLikeTheDevice) {
+    const LOGFONTA lf = MakeLogFont(kSong, -22, 300);
+    TextCanvas direct(lf);
+    direct.Draw(40, 150, kMixed, TA_LEFT | TA_BASELINE);
+
+    auto dev = Device::CreateImage(480, 240);
+    HDC dc = dev->GetDC();
+    HDC mem = CreateCompatibleDC(dc);
+    HBITMAP bmp = CreateCompatibleBitmap(dc, 480, 240);
+    HGDIOBJ oldBmp = SelectObject(mem, bmp);
+    const RECT all{0, 0, 480, 240};
+    FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    HFONT font = CreateFontIndirectA(&lf);
+    HGDIOBJ oldFont = SelectObject(mem, font);
+    SetBkMode(mem, TRANSPARENT);
+    SetTextColor(mem, RGB(0, 0, 0));
+    SetTextAlign(mem, TA_LEFT | TA_BASELINE);
+    EXPECT_TRUE(TextOutA(mem, 40, 150, kMixed, static_cast<int>(std::strlen(kMixed))));
+    EXPECT_TRUE(BitBlt(dc, 0, 0, 480, 240, mem, 0, 0, SRCCOPY));
+    SelectObject(mem, oldFont);
+    DeleteObject(font);
+    SelectObject(mem, oldBmp);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+
+    EXPECT_FALSE(FindInk(*dev).empty());
+    EXPECT_TRUE(Snapshot(*dev) == Snapshot(direct.dev()));
+}
+
 TEST(TextDraw, TraceShowsTheTextCall) {
     if (!draft2d::IsCallTraceAvailable())
         GTEST_SKIP() << "the system's GDI keeps no trace";
