@@ -554,12 +554,20 @@ TEST(TextDraw, OrientationTurnsGlyphsInAdvancedMode) {
 }
 
 TEST(TextDraw, StylesChangeTheInk) {
-    TextCanvas regular(MakeLogFont("Arial", -24));
-    TextCanvas bold(MakeLogFont("Arial", -24, 0, FW_BOLD));
-    regular.Draw(10, 10, "Bold text", TA_LEFT | TA_TOP);
-    bold.Draw(10, 10, "Bold text", TA_LEFT | TA_TOP);
-    EXPECT_GT(FindInk(bold.dev()).count, FindInk(regular.dev()).count * 11 / 10);
-    EXPECT_GE(bold.Metrics().tmWeight, FW_SEMIBOLD);
+    // Bold and italic, also for a face that has neither (the Chinese one: they are synthesised).
+    for (const char* face : {"Arial", kSong}) {
+        TextCanvas regular(MakeLogFont(face, -24));
+        TextCanvas bold(MakeLogFont(face, -24, 0, FW_BOLD));
+        LOGFONTA lf = MakeLogFont(face, -24);
+        lf.lfItalic = 1;
+        TextCanvas italic(lf);
+        for (TextCanvas* c : {&regular, &bold, &italic})
+            c->Draw(10, 10, kMixed, TA_LEFT | TA_TOP);
+        EXPECT_GT(FindInk(bold.dev()).count, FindInk(regular.dev()).count * 11 / 10) << face;
+        EXPECT_GE(bold.Metrics().tmWeight, FW_SEMIBOLD) << face;
+        EXPECT_FALSE(Snapshot(italic.dev()) == Snapshot(regular.dev())) << face;
+        EXPECT_NE(italic.Metrics().tmItalic, 0) << face;
+    }
 
     // Underline and strike-out draw rows of ink across the whole width, below and above the baseline.
     for (int style = 0; style < 2; ++style) {

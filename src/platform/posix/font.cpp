@@ -144,7 +144,8 @@ struct FontFace {
     int underlineThickness = 0;
     int strikeoutPos = 0;
     int strikeoutSize = 0;
-    int weight = 400;
+    int weight = 400;    // as GetTextMetricsA reports it: 700 for bold faces and synthesised bold
+    int os2Weight = 400; // usWeightClass of the face itself
 
     ~FontFace() {
         if (cairo)
@@ -234,6 +235,7 @@ std::shared_ptr<FontFace> LoadFace(const FaceKey& key, const std::string& family
         face->avgWidth = os2->xAvgCharWidth;
         face->strikeoutPos = os2->yStrikeoutPosition;
         face->strikeoutSize = os2->yStrikeoutSize;
+        face->os2Weight = os2->usWeightClass;
     } else {
         // Without an OS/2 table the face's own ascender and descender stand in for the Windows ones.
         face->winAscent = std::max<int>(ft->ascender, 1);
@@ -258,7 +260,8 @@ std::shared_ptr<FontFace> LoadFace(const FaceKey& key, const std::string& family
     }
     face->maxWidth = static_cast<int>(ft->bbox.xMax - ft->bbox.xMin);
 
-    face->cairo = cairo_ft_font_face_create_for_ft_face(ft, 0);
+    // A slant is synthesised on outlines only, so such a face leaves its bitmap strikes aside.
+    face->cairo = cairo_ft_font_face_create_for_ft_face(ft, key.synthOblique ? FT_LOAD_NO_BITMAP : 0);
     if (cairo_font_face_status(face->cairo) != CAIRO_STATUS_SUCCESS ||
         cairo_font_face_set_user_data(face->cairo, &kFtFaceKey, ft, DoneFtFace) != CAIRO_STATUS_SUCCESS) {
         cairo_font_face_destroy(face->cairo);
@@ -323,15 +326,24 @@ std::shared_ptr<FontFace> MatchFamily(const std::string& family, bool bold, bool
             }
         }
         FcChar8* file = nullptr;
-        int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
+        int index = 0;
         FcPatternGetInteger(match, FC_INDEX, 0, &index);
-        FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
-        FcPatternGetInteger(match, FC_SLANT, 0, &slant);
         if (sameFamily && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
-            const bool faceBold = weight >= FC_WEIGHT_DEMIBOLD;
-            FaceKey key{reinterpret_cast<const char*>(file), index, bold && !faceBold,
-                        italic && slant == FC_SLANT_ROMAN};
-            result = LoadFace(key, matchedFamily, faceBold || bold ? 700 : 400);
+            // Whether the face is bold or italic itself comes from the face, not from the match:
+            // fontconfig reports the style it would synthesise as the face's own.
+            const std::string path = reinterpret_cast<const char*>(file);
+            if (auto plain = LoadFace(FaceKey{path, index, false, false}, matchedFamily, 400)) {
+                const bool faceBold =
+                    (plain->ft->style_flags & FT_STYLE_FLAG_BOLD) || plain->os2Weight >= 600;
+                const bool faceItalic = (plain->ft->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
+                plain->weight = faceBold ? 700 : 400;
+                const FaceKey key{path, index, bold && !faceBold, italic && !faceItalic};
+                result = key.synthBold || key.synthOblique ? LoadFace(key, matchedFamily, 700) : plain;
+                if (result && key.synthBold)
+                    result->weight = 700;
+                else if (result && key.synthOblique)
+                    result->weight = plain->weight;
+            }
         }
         FcPatternDestroy(match);
     }
