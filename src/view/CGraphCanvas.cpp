@@ -28,15 +28,6 @@ bool IsNullStyle(int style) {
     return (style & PS_STYLE_MASK) == PS_NULL;
 }
 
-// Stock objects belong to the system: replacing one never deletes it.
-bool IsStock(HGDIOBJ obj) {
-    for (int i = WHITE_BRUSH; i <= DC_PEN; ++i) {
-        if (::GetStockObject(i) == obj)
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 CGraphCanvas::CGraphCanvas(CGraphSystem* system_, HDC hdc_, int setDefaults)
@@ -107,7 +98,7 @@ void CGraphCanvas::Restore(HGDIOBJ remembered, int objType) {
     if (cur == remembered)
         return;
     HGDIOBJ replaced = ::SelectObject(hdc, remembered);
-    if (replaced != nullptr && replaced != remembered && !IsStock(replaced))
+    if (replaced != nullptr && replaced != remembered)
         ::DeleteObject(replaced);
 }
 
@@ -136,11 +127,10 @@ void CGraphCanvas::Detach() {
 void CGraphCanvas::SelectReplacing(HGDIOBJ obj, HGDIOBJ remembered) {
     HGDIOBJ replaced = ::SelectObject(hdc, obj);
     if (replaced == nullptr) {
-        if (!IsStock(obj))
-            ::DeleteObject(obj);
+        ::DeleteObject(obj);
         return;
     }
-    if (replaced != remembered && replaced != obj && !IsStock(replaced))
+    if (replaced != remembered && replaced != obj)
         ::DeleteObject(replaced);
 }
 

@@ -287,26 +287,47 @@ TEST_F(CanvasTest, CopiesAreNestedScopes) {
 
 namespace {
 
-TEST_F(CanvasTest, StockObjectsAreNeverDeleted) {
+// A canvas with defaults, call by call: the stock pen and null brush are selected before the DC is
+// saved; equal pen requests make one pen; everything the canvas selected is deleted before the DC is
+// restored. (The replaced null brush is a stock object, whose deletion GDI ignores.)
+TEST_F(CanvasTest, CallSequenceWithDefaults) {
     if (!draft2d::IsCallTraceAvailable())
         GTEST_SKIP() << "needs the call trace";
     dev->EnableTrace(true);
     {
-        CGraphCanvas canvas(nullptr, dc, 0);
-        canvas.SetPen(static_cast<HPEN>(GetStockObject(NULL_PEN)));
-        canvas.SetPen(static_cast<HPEN>(GetStockObject(WHITE_PEN)));
-        canvas.SetNullBrush();
-        canvas.SetSolidBrush(0x0000FF);
-        canvas.SetNullBrush(); // deletes the solid brush
-        canvas.SetFont(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+        CGraphCanvas canvas(nullptr, dc, 1);
+        canvas.SetPenColor(0x0000FF);
+        canvas.SetPenColor(0x0000FF);
+        canvas.SetSolidBrush(0x00FF00);
     }
-    const std::string text = dev->GetTraceText();
-    EXPECT_EQ(text.find("DeleteObject(NULL_PEN)"), std::string::npos) << text;
-    EXPECT_EQ(text.find("DeleteObject(WHITE_PEN)"), std::string::npos);
-    EXPECT_EQ(text.find("DeleteObject(NULL_BRUSH)"), std::string::npos);
-    EXPECT_EQ(text.find("DeleteObject(DEFAULT_GUI_FONT)"), std::string::npos);
-    EXPECT_EQ(CountPrefix(*dev, "DeleteObject(brush#1)"), 1);
-    EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), GetStockObject(BLACK_PEN));
+    const std::string ext = std::to_string(sizeof(EXTLOGPEN));
+    const std::vector<std::string> expected = {
+        "GetBkColor()",
+        "GetStockObject(BLACK_PEN)",
+        "SelectObject(BLACK_PEN)",
+        "GetStockObject(NULL_BRUSH)",
+        "SelectObject(NULL_BRUSH)",
+        "GetCurrentObject(OBJ_FONT)",
+        "SaveDC()",
+        "GetCurrentObject(OBJ_PEN)",
+        "GetObjectA(BLACK_PEN," + ext + ")",
+        "ExtCreatePen(PS_GEOMETRIC|PS_SOLID|PS_ENDCAP_FLAT|PS_JOIN_MITER,0,{BS_SOLID,0x0000ff,0}) -> pen#1",
+        "SelectObject(pen#1)",
+        "GetCurrentObject(OBJ_PEN)",
+        "GetObjectA(pen#1," + ext + ")",
+        "CreateSolidBrush(0x00ff00) -> brush#1",
+        "SelectObject(brush#1)",
+        "DeleteObject(NULL_BRUSH)",
+        "GetCurrentObject(OBJ_PEN)",
+        "SelectObject(BLACK_PEN)",
+        "DeleteObject(pen#1)",
+        "GetCurrentObject(OBJ_BRUSH)",
+        "SelectObject(WHITE_BRUSH)",
+        "DeleteObject(brush#1)",
+        "GetCurrentObject(OBJ_FONT)",
+        "RestoreDC(1)",
+    };
+    EXPECT_EQ(dev->GetTrace(), expected);
 }
 
 } // namespace

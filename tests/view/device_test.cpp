@@ -78,6 +78,73 @@ TEST(ViewDevice, DisplayWithoutCache) {
     EXPECT_EQ(dev->GetSaveDepth(), depth);
 }
 
+// The whole life of a cached attachment, call by call: every temporary DC, brush and selection is
+// undone within the call that made it.
+TEST(ViewDevice, CallSequenceOfACachedAttachment) {
+    if (!draft2d::IsCallTraceAvailable())
+        GTEST_SKIP() << "needs the call trace";
+    auto dev = Device::CreateImage(64, 48);
+    ASSERT_TRUE(dev);
+    dev->EnableTrace(true);
+    CGraphSystem v;
+    v.SetWndSize(64, 48);
+    v.Attach(dev->GetDC(), nullptr, 1);
+    v.Cls();
+    v.ShowCacheBitmap();
+    v.SaveBmp(dev->GetDC());
+    v.RestoreBmp(1, 2);
+    v.ClearBmpRect(mgRect(0, 0, 5, 5)); // 96 dpi: screen x 0 .. 18.9, y 48 .. 29.1
+    v.Detach();
+    const std::vector<std::string> expected = {
+        "SetMapMode(MM_TEXT)",
+        "GetDeviceCaps(LOGPIXELSX)",
+        "GetDeviceCaps(LOGPIXELSY)",
+        "GetDeviceCaps(TECHNOLOGY)",
+        "GetDeviceCaps(NUMCOLORS)",
+        "CreateCompatibleDC(dc#0) -> dc#1",
+        "CreateCompatibleBitmap(64,48) -> bmp#1",
+        "dc#1: SelectObject(bmp#1)",
+        "dc#1: SetBkColor(0xffffff)",
+        "dc#1: SetBkMode(TRANSPARENT)",
+        "dc#1: SetTextJustification(0,0)",
+        "dc#1: SetTextCharacterExtra(0)",
+        // Cls
+        "CreateSolidBrush(0xffffff) -> brush#1",
+        "dc#1: FillRect((0,0,64,48),brush#1)",
+        "DeleteObject(brush#1)",
+        // ShowCacheBitmap
+        "BitBlt(0,0,64,48,dc#1,0,0,SRCCOPY)",
+        // SaveBmp: make the saved bitmap, then copy into it
+        "CreateCompatibleDC(dc#0) -> dc#2",
+        "CreateCompatibleBitmap(64,48) -> bmp#2",
+        "dc#2: DeleteDC()",
+        "CreateCompatibleDC(dc#0) -> dc#3",
+        "dc#3: SelectObject(bmp#2)",
+        "dc#3: BitBlt(0,0,64,48,dc#0,0,0,SRCCOPY)",
+        "dc#3: SelectObject(DEFAULT_BITMAP)",
+        "dc#3: DeleteDC()",
+        // RestoreBmp onto the cache
+        "dc#1: CreateCompatibleDC(dc#1) -> dc#4",
+        "dc#4: SelectObject(bmp#2)",
+        "dc#1: BitBlt(1,2,64,48,dc#4,0,0,SRCCOPY)",
+        "dc#4: SelectObject(DEFAULT_BITMAP)",
+        "dc#4: DeleteDC()",
+        // ClearBmpRect: corners truncated, not rounded
+        "dc#1: CreateCompatibleDC(dc#1) -> dc#5",
+        "dc#5: SelectObject(bmp#2)",
+        "CreateSolidBrush(0xffffff) -> brush#2",
+        "dc#5: FillRect((0,29,18,48),brush#2)",
+        "DeleteObject(brush#2)",
+        "dc#5: SelectObject(DEFAULT_BITMAP)",
+        "dc#5: DeleteDC()",
+        // Detach; the saved bitmap stays
+        "dc#1: SelectObject(DEFAULT_BITMAP)",
+        "DeleteObject(bmp#1)",
+        "dc#1: DeleteDC()",
+    };
+    EXPECT_EQ(dev->GetTrace(), expected);
+}
+
 TEST(ViewDevice, CacheTakesTheDrawingAndIsShownOnTheWindow) {
     auto dev = Device::CreateImage(80, 60);
     ASSERT_TRUE(dev);
