@@ -312,6 +312,14 @@ TEST(TextMeasure, ExtremeFontsStayUsable) {
         EXPECT_GT(sz.cy, 0);
         EXPECT_TRUE(TextOutA(c.dc(), 10, 10, kMixed, static_cast<int>(std::strlen(kMixed)))) << h;
     }
+    // A character extra that overflows any sum of advances.
+    {
+        TextCanvas c(MakeLogFont(kSong, -16), 64, 64);
+        SetTextCharacterExtra(c.dc(), 0x7FFFFFFF);
+        SIZE sz{};
+        EXPECT_TRUE(GetTextExtentPoint32A(c.dc(), kMixed, static_cast<int>(std::strlen(kMixed)), &sz));
+        EXPECT_TRUE(TextOutA(c.dc(), 10, 10, kMixed, static_cast<int>(std::strlen(kMixed))));
+    }
     // A face name that fills the whole array without a terminator.
     LOGFONTA lf = MakeLogFont(nullptr, -16);
     std::memset(lf.lfFaceName, 'x', sizeof(lf.lfFaceName));

@@ -596,32 +596,42 @@ private:
 
 } // namespace
 
+namespace {
+
+// Pen positions stay within what device coordinates can hold, whatever the spacing asks for.
+int ClampPen(int64_t pen) {
+    constexpr int64_t kLimit = int64_t{1} << 30;
+    return static_cast<int>(std::min(std::max(pen, -kLimit), kLimit));
+}
+
+} // namespace
+
 int TextFont::Layout(const unsigned char* text, int len, const TextSpacing& sp,
                      std::vector<PlacedGlyph>& out) {
     out.clear();
     std::lock_guard<std::mutex> lock(glyphMutex_);
     BreakSpreader breaks(sp);
-    int pen = 0;
+    int64_t pen = 0;
     for (int i = 0; i < len;) {
         const GbkChar ch = text[i] < 0x80 ? GbkChar{text[i], 1, true} : DecodeGbkChar(text + i, len - i);
         const GlyphInfo& g = GlyphLocked(ch.code);
-        out.push_back({g.index, g.face, pen, i, ch.bytes, ch.code});
-        pen += g.advance() + sp.charExtra + breaks.Next(ch.code);
+        out.push_back({g.index, g.face, ClampPen(pen), i, ch.bytes, ch.code});
+        pen += int64_t{g.advance()} + sp.charExtra + breaks.Next(ch.code);
         i += ch.bytes;
     }
-    return pen;
+    return ClampPen(pen);
 }
 
 int TextFont::Measure(const unsigned char* text, int len, const TextSpacing& sp) {
     std::lock_guard<std::mutex> lock(glyphMutex_);
     BreakSpreader breaks(sp);
-    int pen = 0;
+    int64_t pen = 0;
     for (int i = 0; i < len;) {
         const GbkChar ch = text[i] < 0x80 ? GbkChar{text[i], 1, true} : DecodeGbkChar(text + i, len - i);
-        pen += GlyphLocked(ch.code).advance() + sp.charExtra + breaks.Next(ch.code);
+        pen += int64_t{GlyphLocked(ch.code).advance()} + sp.charExtra + breaks.Next(ch.code);
         i += ch.bytes;
     }
-    return pen;
+    return ClampPen(pen);
 }
 
 void TextFont::ShowGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs) const {

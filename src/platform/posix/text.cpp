@@ -78,9 +78,13 @@ bool FontOf(Dc& dc, DcFont& out) {
 }
 
 TextSpacing SpacingOf(const Dc& dc, double sx) {
+    auto px = [sx](int v) {
+        const double d = std::round(v * sx);
+        return static_cast<int>(std::fmax(std::fmin(d, 1e9), -1e9));
+    };
     TextSpacing sp;
-    sp.charExtra = static_cast<int>(std::lround(dc.st.charExtra * sx));
-    sp.breakExtra = static_cast<int>(std::lround(dc.st.breakExtra * sx));
+    sp.charExtra = sx == 1.0 ? dc.st.charExtra : px(dc.st.charExtra);
+    sp.breakExtra = sx == 1.0 ? dc.st.breakExtra : px(dc.st.breakExtra);
     sp.breakCount = dc.st.breakCount;
     return sp;
 }
