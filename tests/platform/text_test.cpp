@@ -236,6 +236,20 @@ TEST(TextMeasure, JustificationKeepsExtentAndDrawingTogether) {
     EXPECT_EQ(c.Extent("a b c d").cx, plain);
 }
 
+// A font of the ANSI character set reads the bytes in code page 1252 (one byte, one character);
+// the GB2312 and default character sets read GBK.
+TEST(TextMeasure, AnsiCharsetReadsCodePage1252) {
+    TextCanvas ansi(MakeLogFont("Arial", -20, 0, FW_NORMAL, ANSI_CHARSET));
+    TextCanvas gbk(MakeLogFont("Arial", -20, 0, FW_NORMAL, GB2312_CHARSET));
+    EXPECT_EQ(ansi.Extent("\xe9").cx, ansi.Extent("e").cx); // é has the advance of e
+    EXPECT_EQ(ansi.Extent("\xd6\xd0").cx, ansi.Extent("\xd6").cx + ansi.Extent("\xd0").cx); // ÖÐ
+    ABC abc[2];
+    EXPECT_FALSE(GetCharABCWidthsA(ansi.dc(), 0xD6D0, 0xD6D0, abc));
+    ASSERT_TRUE(GetCharABCWidthsA(gbk.dc(), 0xD6D0, 0xD6D0, abc)); // 中
+    EXPECT_EQ(gbk.Extent("\xd6\xd0").cx, abc[0].abcA + static_cast<long>(abc[0].abcB) + abc[0].abcC);
+    EXPECT_NE(gbk.Extent("\xd6\xd0").cx, ansi.Extent("\xd6\xd0").cx);
+}
+
 TEST(TextMeasure, CountIsHonouredWithoutTerminator) {
     TextCanvas c(MakeLogFont("Arial", -20));
     const char buf[] = {'A', 'B', 'C', 'D', 'E', 'F'}; // no terminating zero

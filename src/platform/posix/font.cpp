@@ -398,6 +398,7 @@ size_t FontRequestHash::operator()(const FontRequest& r) const {
 
 TextFont::TextFont(const FontRequest& req) : request_(req) {
     request_.faceName[sizeof(request_.faceName) - 1] = '\0';
+    ansi_ = req.charSet == 0; // ANSI_CHARSET
 }
 
 TextFont::~TextFont() {
@@ -613,7 +614,7 @@ int TextFont::Layout(const unsigned char* text, int len, const TextSpacing& sp,
     BreakSpreader breaks(sp);
     int64_t pen = 0;
     for (int i = 0; i < len;) {
-        const GbkChar ch = text[i] < 0x80 ? GbkChar{text[i], 1, true} : DecodeGbkChar(text + i, len - i);
+        const GbkChar ch = Decode(text + i, len - i);
         const GlyphInfo& g = GlyphLocked(ch.code);
         out.push_back({g.index, g.face, ClampPen(pen), i, ch.bytes, ch.code});
         pen += int64_t{g.advance()} + sp.charExtra + breaks.Next(ch.code);
@@ -627,7 +628,7 @@ int TextFont::Measure(const unsigned char* text, int len, const TextSpacing& sp)
     BreakSpreader breaks(sp);
     int64_t pen = 0;
     for (int i = 0; i < len;) {
-        const GbkChar ch = text[i] < 0x80 ? GbkChar{text[i], 1, true} : DecodeGbkChar(text + i, len - i);
+        const GbkChar ch = Decode(text + i, len - i);
         pen += int64_t{GlyphLocked(ch.code).advance()} + sp.charExtra + breaks.Next(ch.code);
         i += ch.bytes;
     }

@@ -24,6 +24,8 @@
 
 #include <cairo.h>
 
+#include "platform/posix/text_gbk.h"
+
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -117,6 +119,15 @@ public:
     // Whether lfOrientation differs from lfEscapement.
     bool HasOwnOrientation() const { return hasOrientation_; }
 
+    // The character at s[0] of a text with avail (>= 1) bytes left, in the font's code page: 1252 for
+    // ANSI_CHARSET, GBK (936, the system code page) for every other character set.
+    GbkChar Decode(const unsigned char* s, int avail) const {
+        if (s[0] < 0x80)
+            return {s[0], 1, true};
+        return ansi_ ? DecodeAnsiChar(s[0]) : DecodeGbkChar(s, avail);
+    }
+    bool IsAnsi() const { return ansi_; }
+
     // Metrics of one character; characters no face of the chain has come out as the replacement.
     const GlyphInfo& Glyph(char32_t code);
 
@@ -160,6 +171,7 @@ private:
     cairo_matrix_t orientMatrix_{};
     cairo_font_options_t* options_ = nullptr;
     bool hasOrientation_ = false;
+    bool ansi_ = false;
     // Glyph metrics filled in on first use. A font is shared by every handle with the same LOGFONTA,
     // so the tables are guarded; entries never move once made (array, node-based map).
     std::mutex glyphMutex_;

@@ -233,11 +233,12 @@ BOOL WINAPI GetCharABCWidthsA(HDC hdc, UINT wFirst, UINT wLast, LPABC lpABC) {
         return FALSE;
     if (tracing(dc))
         traceDc(*dc, "GetCharABCWidthsA(" + std::to_string(wFirst) + "," + std::to_string(wLast) + ")");
-    // Codes above 0xFF are double-byte characters, lead byte in the high byte.
+    // Codes above 0xFF are double-byte characters, lead byte in the high byte; fonts of the ANSI
+    // character set have single-byte codes only.
     if (!lpABC || wFirst > wLast || wLast > 0xFFFF)
         return FALSE;
     DcFont f;
-    if (!FontOf(*dc, f))
+    if (!FontOf(*dc, f) || (f.font->IsAnsi() && wLast > 0xFF))
         return FALSE;
     for (UINT code = wFirst;; ++code) {
         unsigned char bytes[2];
@@ -245,7 +246,7 @@ BOOL WINAPI GetCharABCWidthsA(HDC hdc, UINT wFirst, UINT wLast, LPABC lpABC) {
         if (code > 0xFF)
             bytes[n++] = static_cast<unsigned char>(code >> 8);
         bytes[n++] = static_cast<unsigned char>(code & 0xFF);
-        const GbkChar ch = DecodeGbkChar(bytes, n);
+        const GbkChar ch = f.font->Decode(bytes, n);
         // A lead byte followed by an invalid trail byte decodes as one character: the code is still
         // a single replacement character.
         const GlyphInfo& g = f.font->Glyph(ch.code);

@@ -94,7 +94,36 @@ __attribute__((noinline)) char32_t EuroSign() {
     return euro;
 }
 
+// Code page 1252 above 0x7F, built once with iconv; bytes iconv rejects keep their own value.
+const std::array<char16_t, 128>& AnsiTable() {
+    static const std::array<char16_t, 128> table = [] {
+        std::array<char16_t, 128> t{};
+        iconv_t cd = iconv_open(
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+            "UTF-32LE",
+#else
+            "UTF-32BE",
+#endif
+            "CP1252");
+        for (int i = 0; i < 128; ++i) {
+            const unsigned char b = static_cast<unsigned char>(0x80 + i);
+            const char32_t c = cd == reinterpret_cast<iconv_t>(-1) ? 0 : ConvertOne(cd, &b, 1);
+            t[i] = c != 0 && c <= 0xFFFF ? static_cast<char16_t>(c) : static_cast<char16_t>(b);
+        }
+        if (cd != reinterpret_cast<iconv_t>(-1))
+            iconv_close(cd);
+        return t;
+    }();
+    return table;
+}
+
 } // namespace
+
+GbkChar DecodeAnsiChar(unsigned char b) {
+    if (b < 0x80)
+        return {b, 1, true};
+    return {AnsiTable()[b - 0x80], 1, true};
+}
 
 GbkChar DecodeGbkChar(const unsigned char* s, int avail) {
     const int b0 = s[0];

@@ -1,4 +1,5 @@
-// GBK (code page 936) decoding for the text functions of the platform layer.
+// GBK (code page 936) decoding for the text functions of the platform layer, and code page 1252 for
+// fonts that ask for the ANSI character set.
 //
 // Text reaches the GDI text functions as GBK bytes with an explicit byte count. Each character is one
 // byte (ASCII, and 0x80 which code page 936 maps to the euro sign) or two bytes (a lead byte
@@ -22,6 +23,10 @@ struct GbkChar {
 
 // Decodes the character at s[0] of a text with `avail` (>= 1) bytes left.
 GbkChar DecodeGbkChar(const unsigned char* s, int avail);
+
+// Decodes one byte of Windows code page 1252, the code page of fonts with ANSI_CHARSET. The five
+// bytes that code page leaves unassigned stand for the C1 control characters of the same value.
+GbkChar DecodeAnsiChar(unsigned char b);
 
 // Appends the UTF-8 form of a code point to out; returns the number of bytes written (1-4).
 int EncodeUtf8(char32_t code, char* out);
