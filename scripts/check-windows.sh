@@ -3,18 +3,14 @@
 # test suite under Wine, whose GDI, USER and KERNEL are an implementation independent of ours.
 # Exits non-zero when the cross-build or any Windows test fails.
 #
-# Usage: scripts/check-windows.sh [build-dir]      (default build/windows)
-# Environment: JOBS (parallel build and test jobs, default 2), DRAFT2D_WERROR (ON/OFF; default ON
-# under CI, as for the Linux build), CTEST_ARGS (extra ctest arguments, e.g. "-R Kernel").
+# Usage: scripts/check-windows.sh        (the `windows` presets of CMakePresets.json, build/windows)
+# Environment: DRAFT2D_WERROR (ON/OFF; default ON under CI, as for the Linux build), CTEST_ARGS
+# (extra ctest arguments, e.g. "-R Kernel").
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-build=${1:-$root/build/windows}
-mkdir -p "$build"
-build=$(cd "$build" && pwd)
-jobs=${JOBS:-2}
+build=$root/build/windows
 werror=${DRAFT2D_WERROR:-$([[ -n "${CI:-}" ]] && echo ON || echo OFF)}
-toolchain=$root/cmake/toolchain-mingw64.cmake
 started=$SECONDS
 
 step() { printf '== windows: %s (%ds)\n' "$*" $((SECONDS - started)); }
@@ -33,55 +29,50 @@ if ! locale -a 2>/dev/null | grep -qix 'zh_CN\.utf-\?8'; then
     as_root localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
 fi
 
-# GoogleTest built by the same cross compiler from Debian's sources (googletest package).
+# GoogleTest built by the same cross compiler from Debian's sources (googletest package), installed
+# where the windows preset's GTest_DIR points.
+mkdir -p "$build"
 gtest_prefix=$build/googletest
 if [[ ! -f $gtest_prefix/lib/cmake/GTest/GTestConfig.cmake ]]; then
     step "GoogleTest for MinGW"
     cmake -S /usr/src/googletest -B "$build/googletest-build" -G Ninja \
-        -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
         -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_INSTALL_PREFIX="$gtest_prefix" \
         -DBUILD_GMOCK=OFF -DINSTALL_GTEST=ON >"$build/googletest-configure.log" ||
         { cat "$build/googletest-configure.log"; exit 1; }
-    cmake --build "$build/googletest-build" -j "$jobs"
+    cmake --build "$build/googletest-build" -j 2
     cmake --install "$build/googletest-build" >/dev/null
 fi
 
 step "configure"
-# Executables and the DLL share one folder, so every test finds libdraft2d.dll beside it.
-cmake -S "$root" -B "$build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_RUNTIME_OUTPUT_DIRECTORY="$build/bin" \
-    -DGTest_DIR="$gtest_prefix/lib/cmake/GTest" \
-    -DDRAFT2D_WERROR="$werror" \
-    -DDRAFT2D_BUILD_TESTS=ON \
-    -DDRAFT2D_BUILD_BENCH=OFF \
-    -DDRAFT2D_BUILD_FUZZ=OFF \
-    -DDRAFT2D_BUILD_TOOLS=OFF >"$build/configure.log" ||
+cmake --preset windows -DDRAFT2D_WERROR="$werror" >"$build/configure.log" ||
     { cat "$build/configure.log"; exit 1; }
 
 step "build"
 # Keep going past errors, so that one run reports every file that does not compile for Windows;
 # whatever did build is still tested below, and the script fails at the end.
 build_ok=1
-cmake --build "$build" -j "$jobs" -- -k 0 || build_ok=0
+cmake --build --preset windows -j 2 -- -k 0 || build_ok=0
 
 # Wine: no display (message boxes and crash dialogs would wait for a click; without a display
 # MessageBoxA returns at once), a prefix of our own inside the build folder, module errors shown
 # (plain -all hides a missing DLL: exit 53 and nothing printed), no desktop menu integration.
+# The test preset sets the same variables for ctest.
 unset DISPLAY WAYLAND_DISPLAY
-wine=/usr/lib/wine/wine64
-[[ -x $wine ]] || wine=$(command -v wine64 || command -v wine)
 export WINEPREFIX=$build/wineprefix
 export WINEDEBUG=-all,err+module
 export WINEDLLOVERRIDES=winemenubuilder.exe=d
 export LC_ALL=zh_CN.UTF-8
+wine=/usr/lib/wine/wine64
+[[ -x $wine ]] || wine=$(command -v wine64 || command -v wine)
 mkdir -p "$WINEPREFIX"
 
 step "Wine prefix"
 # Stop the server of our prefix (and only that one) however this script ends.
 trap 'wineserver -k 2>/dev/null || true' EXIT
+# A server left by an interrupted run would never let `wineserver -w` return.
+wineserver -k 2>/dev/null || true
 wineboot -i >"$build/wineboot.log" 2>&1 || { cat "$build/wineboot.log"; exit 1; }
 wineserver -w
 # A persistent server: without it every test process would start and stop one (~3 s each).
@@ -102,8 +93,7 @@ done
 step "tests under Wine"
 tests_ok=1
 # shellcheck disable=SC2086
-ctest --test-dir "$build" -j "$jobs" --output-on-failure --no-tests=error \
-    --timeout 300 ${CTEST_ARGS:-} || tests_ok=0
+ctest --preset windows ${CTEST_ARGS:-} || tests_ok=0
 
 if ((!build_ok)); then
     step "FAILED: the cross-build had errors (see above)"

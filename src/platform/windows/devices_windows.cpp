@@ -137,7 +137,24 @@ const GdiTableEntry* gdiHandleTable(size_t& entries) {
     return table;
 }
 
+// GDI and USER make some objects of their own the first time they are needed and keep them for the
+// life of the process: the display driver's first DC brings the desktop's cursor bitmaps and DCs,
+// and the first GetDC of the screen leaves a DC in USER's cache, which ReleaseDC keeps for the next
+// caller. Made before the first count, they are part of every baseline instead of showing up as
+// leaks of whatever test first touched the display.
+void makeLazySystemObjects() {
+    static const bool made = [] {
+        if (HDC mem = CreateCompatibleDC(nullptr))
+            DeleteDC(mem);
+        if (HDC screen = ::GetDC(nullptr))
+            ::ReleaseDC(nullptr, screen);
+        return true;
+    }();
+    (void)made;
+}
+
 GdiObjectCounts countObjects() {
+    makeLazySystemObjects();
     GdiObjectCounts counts;
     size_t entries = 0;
     const GdiTableEntry* table = gdiHandleTable(entries);
