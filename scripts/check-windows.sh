@@ -85,8 +85,15 @@ wineserver -p >/dev/null 2>&1 </dev/null
 # for the whole run (wineserver -k ends it).
 "$wine" cmd.exe /c exit >/dev/null 2>&1 </dev/null
 "$wine" explorer.exe >/dev/null 2>&1 </dev/null &
+desktop_up() {
+    local pid
+    for pid in $(pgrep -f 'explorer.exe /desktop'); do
+        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
+    done
+    return 1
+}
 for _ in $(seq 50); do
-    pgrep -f 'explorer.exe /desktop' >/dev/null && break
+    desktop_up && break
     sleep 0.2
 done
 

@@ -308,10 +308,10 @@ std::unique_ptr<Device> Device::CreateMonochrome(int width, int height, int dpi)
 
 std::unique_ptr<Device> Device::CreatePrinter(const std::string& pdfPath, double widthMm, double heightMm,
                                               int dpi) {
-    if (!(widthMm > 0) || !(heightMm > 0) || dpi <= 0 || widthMm > 10000 || heightMm > 10000 || dpi > 0x7FFF)
+    // DEVMODE holds paper sizes in tenths of a millimetre and the resolution in 16-bit fields. A
+    // driver may round either to what it supports, so the device reports what the DC says.
+    if (!(widthMm > 0) || !(heightMm > 0) || dpi <= 0 || widthMm > 3276 || heightMm > 3276 || dpi > 0x7FFF)
         return nullptr;
-    // Paper sizes in tenths of a millimetre; a driver may round them or the resolution to what it
-    // supports, so the device reports what the DC says rather than what was asked for.
     DEVMODEA dm{};
     dm.dmSize = sizeof(dm);
     dm.dmFields = DM_PAPERSIZE | DM_PAPERWIDTH | DM_PAPERLENGTH | DM_PRINTQUALITY | DM_YRESOLUTION;
