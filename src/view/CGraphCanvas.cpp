@@ -201,7 +201,12 @@ int CGraphCanvas::MakePen(int style, int width, COLORREF colour) {
     brush.lbStyle = BS_SOLID;
     brush.lbColor = colour;
     brush.lbHatch = 0;
-    HPEN pen = ::ExtCreatePen(MapPenStyle(style), static_cast<DWORD>(width), &brush, 0, nullptr);
+    const DWORD mapped = MapPenStyle(style);
+    // Dashed and dotted pens are cosmetic, and GDI makes cosmetic pens one pixel wide only: any other
+    // width would make the pen fail.
+    if (mapped != kGeometricSolid)
+        width = 1;
+    HPEN pen = ::ExtCreatePen(mapped, static_cast<DWORD>(width), &brush, 0, nullptr);
     if (pen == nullptr)
         return 0;
     SelectReplacing(pen, origPen);

@@ -14,7 +14,8 @@
 // Pens are made with ExtCreatePen from a solid logical brush. The requested style is kept when it
 // is PS_DASH or PS_DOT; every other style gives 0x12200, a geometric solid pen with flat ends and
 // mitred joins (PS_GEOMETRIC | PS_ENDCAP_FLAT | PS_JOIN_MITER). With a view, widths go through
-// CGraphSystem::CalcLineWidth and colours through CalcDrawColor; a width of 0 becomes 1.
+// CGraphSystem::CalcLineWidth and colours through CalcDrawColor; a width of 0 becomes 1. Dashed and
+// dotted pens are cosmetic and therefore always one pixel wide (GDI refuses other widths for them).
 //
 // Copying: a copy (or an assigned canvas) is attached to the same view and DC as a nested scope,
 // as AttachNotChangeDC would attach it: it remembers what is selected at the time of copying and

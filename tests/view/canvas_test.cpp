@@ -122,10 +122,13 @@ TEST_F(CanvasTest, PenStylesMapToDashDotOrGeometricSolid) {
     EXPECT_EQ(canvas.SetPenWidth(-3), 1);
     EXPECT_EQ(canvas.GetPenStyle(), kGeometricSolid);
     EXPECT_EQ(canvas.GetPenWidth(), 3);
-    EXPECT_EQ(canvas.SetPenWidth(0), 1);
-    EXPECT_EQ(canvas.GetPenWidth(), 1);
-    EXPECT_EQ(canvas.SetPenStyle(PS_DOT), 1);
+    EXPECT_EQ(canvas.SetPenStyle(PS_DOT), 1); // cosmetic: one pixel, whatever the current width
     EXPECT_EQ(canvas.GetPenStyle(), PS_DOT);
+    EXPECT_EQ(canvas.GetPenWidth(), 1);
+    EXPECT_EQ(canvas.SetPenWidth(-3), 1);
+    EXPECT_EQ(canvas.GetPenStyle(), PS_DOT);
+    EXPECT_EQ(canvas.GetPenWidth(), 1);
+    EXPECT_EQ(canvas.SetPenWidth(0), 1);
     EXPECT_EQ(canvas.GetPenWidth(), 1);
     EXPECT_EQ(canvas.SetPenStyle(PS_DASH), 1);
     EXPECT_EQ(canvas.GetPenStyle(), PS_DASH);
@@ -137,6 +140,16 @@ TEST_F(CanvasTest, PenStylesMapToDashDotOrGeometricSolid) {
     EXPECT_EQ(canvas.SetPen(-4, 0x0000FF, PS_NULL), 1);
     EXPECT_EQ(canvas.GetPenStyle(), kGeometricSolid);
     EXPECT_EQ(canvas.GetPenWidth(), 4);
+    EXPECT_EQ(canvas.GetPenColor(), 0x0000FFu);
+}
+
+TEST_F(CanvasTest, DashedPensOnAFreshCanvas) {
+    CGraphCanvas canvas(nullptr, dc, 1); // the stock pen has width 0
+    EXPECT_EQ(canvas.SetPenStyle(PS_DASH), 1);
+    EXPECT_EQ(canvas.GetPenStyle(), PS_DASH);
+    EXPECT_EQ(canvas.GetPenWidth(), 1);
+    EXPECT_EQ(canvas.SetPen(-5, 0x0000FF, PS_DOT), 1);
+    EXPECT_EQ(canvas.GetPenStyle(), PS_DOT);
     EXPECT_EQ(canvas.GetPenColor(), 0x0000FFu);
 }
 
