@@ -21,6 +21,12 @@ test-asan: deps
 	cmake --build --preset asan
 	ctest --preset asan
 
+fuzz: deps
+	bash scripts/run-fuzz-smoke.sh
+
+windows:
+	bash scripts/check-windows.sh
+
 bench: build
 	bash scripts/run-benchmarks.sh build/release
 
