@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "algorithms/helpers.h"
+#include "platform/devices.h"
 
 namespace {
 
@@ -189,8 +190,14 @@ TEST(Process, ReallocFreesOnFailure) {
 }
 
 TEST(ProcessDeathTest, AbortShowsTheMessageAndExitsWith3) {
-    EXPECT_EXIT(kx_abort("state of view %d", 42), ::testing::ExitedWithCode(3), "state of view 42");
+    // Our layer's message box writes its caption and text to stderr, where the death test can read
+    // them. The system's MessageBoxA shows a window (or, without a display, returns at once) and
+    // writes nothing, so there only the exit code is checked.
+    const bool boxTextOnStderr = draft2d::IsCallTraceAvailable();
+    EXPECT_EXIT(kx_abort("state of view %d", 42), ::testing::ExitedWithCode(3),
+                boxTextOnStderr ? "state of view 42" : "");
     // A message longer than the buffer is cut, not written past its end.
     const std::string longText(5000, 'x');
-    EXPECT_EXIT(kx_abort("%s", longText.c_str()), ::testing::ExitedWithCode(3), "xxxx");
+    EXPECT_EXIT(kx_abort("%s", longText.c_str()), ::testing::ExitedWithCode(3),
+                boxTextOnStderr ? "xxxx" : "");
 }

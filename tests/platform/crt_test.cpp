@@ -1,4 +1,5 @@
 // Directory search and unbuffered reading as the symbol loader uses them, with '\' in paths.
+#include "platform/devices.h"
 #include "platform/win32.h"
 
 #include <gtest/gtest.h>
@@ -57,8 +58,12 @@ TEST(RuntimeFiles, FindMatchesPatternsWithEitherSeparator) {
     EXPECT_EQ(fd.attrib & _A_SUBDIR, 0u);
     EXPECT_EQ(_findnext(h, &fd), -1); // only one match
     EXPECT_EQ(_findclose(h), 0);
-    EXPECT_EQ(_findclose(h), -1); // already closed
-    EXPECT_EQ(_findnext(h, &fd), -1);
+    if (draft2d::IsCallTraceAvailable()) {
+        // Our runtime keeps a table of open searches and refuses a handle that is not in it. The
+        // system's runtime frees the search behind the handle, so using it again is undefined.
+        EXPECT_EQ(_findclose(h), -1); // already closed
+        EXPECT_EQ(_findnext(h, &fd), -1);
+    }
     EXPECT_EQ(_findfirst(nullptr, &fd), -1);
 }
 

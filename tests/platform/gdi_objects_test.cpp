@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 using draft2d::Device;
 using draft2d::GetGdiObjectCounts;
@@ -33,7 +34,9 @@ TEST(GdiObjects, EveryObjectCreatedAndDeletedReturnsTheCountsToZero) {
     EXPECT_EQ(during.brushes - before.brushes, 3);
     EXPECT_EQ(during.fonts - before.fonts, 1);
     EXPECT_EQ(during.bitmaps - before.bitmaps, 1);
-    EXPECT_EQ(during.dcs - before.dcs, 2);
+    // Our layer makes a new DC for every GetDC of the screen. The system's USER hands out a DC from
+    // its cache, which already exists (and is part of the baseline), so only the memory DC is new.
+    EXPECT_EQ(during.dcs - before.dcs, draft2d::IsCallTraceAvailable() ? 2 : 1);
 
     // Stock objects are not counted and never freed.
     HGDIOBJ stock = GetStockObject(BLACK_PEN);
@@ -226,8 +229,15 @@ TEST(UserRects, HelpersFollowWindowsConventions) {
     EXPECT_FALSE(SetRect(nullptr, 0, 0, 1, 1));
     EXPECT_FALSE(InflateRect(nullptr, 1, 1));
     EXPECT_FALSE(CopyRect(&c, nullptr));
-    EXPECT_EQ(GetSysColor(COLOR_BTNSHADOW), 0xA0A0A0u);
-    EXPECT_EQ(GetSysColor(COLOR_WINDOW), 0xFFFFFFu);
+    if (draft2d::IsCallTraceAvailable()) {
+        // Our layer answers the default colours of Windows; the system's are the user's settings
+        // (Wine's defaults differ), which only have to be colours.
+        EXPECT_EQ(GetSysColor(COLOR_BTNSHADOW), 0xA0A0A0u);
+        EXPECT_EQ(GetSysColor(COLOR_WINDOW), 0xFFFFFFu);
+    } else {
+        EXPECT_LE(GetSysColor(COLOR_BTNSHADOW), 0xFFFFFFu);
+        EXPECT_LE(GetSysColor(COLOR_WINDOW), 0xFFFFFFu);
+    }
     EXPECT_EQ(GetSysColor(-1), 0u);
     EXPECT_EQ(GetSysColor(1000), 0u);
 
@@ -252,18 +262,30 @@ TEST(GdiMisuse, ExtremeCoordinatesAndSweepsDrawWithoutFaults) {
     HPEN wide = ExtCreatePen(PS_GEOMETRIC | PS_DASH | PS_ENDCAP_FLAT | PS_JOIN_MITER, 7, &lb, 0, nullptr);
     HBRUSH hatch = CreateHatchBrush(HS_DIAGCROSS, 0xFF0000);
     const int big = 2000000000;
-    for (HGDIOBJ pen : {static_cast<HGDIOBJ>(wide), GetStockObject(BLACK_PEN)}) {
+    // Our layer clips every figure to the device before it walks a pixel, so all of this takes
+    // milliseconds. The system's GDI walks a wide dashed pen, and the edges of a filled polygon,
+    // along their whole length (minutes under Wine for these sizes), and refuses a pie whose
+    // points it cannot hold; there the one-pixel pen draws the figures it clips cheaply.
+    const bool ours = draft2d::IsCallTraceAvailable();
+    std::vector<HGDIOBJ> pens{GetStockObject(BLACK_PEN)};
+    if (ours)
+        pens.push_back(wide);
+    for (HGDIOBJ pen : pens) {
         HGDIOBJ oldPen = SelectObject(dc, pen);
         HGDIOBJ oldBrush = SelectObject(dc, hatch);
         EXPECT_TRUE(Ellipse(dc, -big, -big, big, big));
         EXPECT_TRUE(Rectangle(dc, -big, 10, big, 20));
-        EXPECT_TRUE(Pie(dc, -big, -big, big, big, big, 0, 0, -big));
+        if (ours) {
+            EXPECT_TRUE(Pie(dc, -big, -big, big, big, big, 0, 0, -big));
+        }
         MoveToEx(dc, -big, -big, nullptr);
         EXPECT_TRUE(LineTo(dc, big, big));
         MoveToEx(dc, big, -big, nullptr);
         EXPECT_TRUE(LineTo(dc, -big, big));
         const POINT pts[] = {{-big, 0}, {big, 5}, {0, big}, {-big, -big}};
-        EXPECT_TRUE(Polygon(dc, pts, 4));
+        if (ours) {
+            EXPECT_TRUE(Polygon(dc, pts, 4));
+        }
         EXPECT_TRUE(PolyBezier(dc, pts, 4));
         MoveToEx(dc, 32, 24, nullptr);
         // A sweep of many turns costs one turn; the current position still follows the full angle.
@@ -277,7 +299,9 @@ TEST(GdiMisuse, ExtremeCoordinatesAndSweepsDrawWithoutFaults) {
     EXPECT_TRUE(FillRect(dc, &huge, hatch));
     EXPECT_TRUE(BitBlt(dc, -big, -big, big, big, dc, big, big, SRCCOPY));
     EXPECT_TRUE(BitBlt(dc, 10, 10, big, big, dc, -big, 0, SRCCOPY));
-    EXPECT_EQ(SetPixel(dc, -big, big, 0), CLR_INVALID);
+    // Our layer reports a pixel off the device as a failure; the system's GDI (Wine) answers the
+    // colour it was given, having set nothing.
+    EXPECT_EQ(SetPixel(dc, -big, big, 0), ours ? CLR_INVALID : 0u);
     EXPECT_TRUE(DeleteObject(wide));
     EXPECT_TRUE(DeleteObject(hatch));
 }

@@ -166,9 +166,18 @@ TEST_F(Pixels, DotsAreCountedInPixelsAndGapsTakeTheBackgroundWhenOpaque) {
     SetBkColor(dc, kBlue);
     MoveToEx(dc, 10, 50, nullptr);
     LineTo(dc, 30, 50);
+    // Our layer fills the gaps of every styled pen in opaque mode. The system's GDI leaves the gaps
+    // of a pen made by ExtCreatePen alone whatever the mode; a pen made by CreatePen fills them.
+    const COLORREF extGap = draft2d::IsCallTraceAvailable() ? kBlue : kWhite;
     for (int i = 0; i < 20; ++i)
-        EXPECT_EQ(dev->GetPixel(10 + i, 50), (i % 6) < 3 ? kRed : kBlue) << i;
+        EXPECT_EQ(dev->GetPixel(10 + i, 50), (i % 6) < 3 ? kRed : extGap) << i;
     EXPECT_EQ(dev->GetPixel(30, 50), kWhite);
+    use(CreatePen(PS_DOT, 1, kRed));
+    MoveToEx(dc, 10, 60, nullptr);
+    LineTo(dc, 30, 60);
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(dev->GetPixel(10 + i, 60), (i % 6) < 3 ? kRed : kBlue) << i;
+    EXPECT_EQ(dev->GetPixel(30, 60), kWhite);
 }
 
 TEST_F(Pixels, BoxesStayInsideTheirHalfOpenRectangles) {
@@ -510,6 +519,36 @@ TEST(MapModes, MetricUnitsScaleByTheResolutionAndTurnYUp) {
     EXPECT_EQ(SetMapMode(dc, MM_LOMETRIC), MM_TEXT);
     EXPECT_EQ(SetMapMode(dc, 42), 0);
     HBRUSH red = CreateSolidBrush(kRed);
+    if (!draft2d::IsCallTraceAvailable()) {
+        // The system's image device is a memory DC, which measures like the display it is
+        // compatible with: the metric modes scale by the display's size in pixels and millimetres,
+        // not by the density the device was made with. A square of 6 mm (60 tenths) whose top left
+        // corner is 2 mm right of and 2 mm below the origin lands where those metrics put it.
+        const double xPerTenth = GetDeviceCaps(dc, HORZRES) / (10.0 * GetDeviceCaps(dc, HORZSIZE));
+        const double yPerTenth = GetDeviceCaps(dc, VERTRES) / (10.0 * GetDeviceCaps(dc, VERTSIZE));
+        const RECT square{20, -20, 80, -80};
+        ASSERT_TRUE(FillRect(dc, &square, red));
+        EXPECT_TRUE(DeleteObject(red));
+        const int l = static_cast<int>(std::lround(20 * xPerTenth)),
+                  r = static_cast<int>(std::lround(80 * xPerTenth));
+        const int t = static_cast<int>(std::lround(20 * yPerTenth)),
+                  b = static_cast<int>(std::lround(80 * yPerTenth));
+        ASSERT_GT(r - l, 4);
+        ASSERT_LT(b + 2, dev->GetHeight());
+        EXPECT_EQ(dev->GetPixel(l + 1, t + 1), kRed);
+        EXPECT_EQ(dev->GetPixel(r - 2, b - 2), kRed);
+        EXPECT_EQ(dev->GetPixel(l - 2, t + 1), kWhite);
+        EXPECT_EQ(dev->GetPixel(r + 1, b - 2), kWhite);
+        EXPECT_EQ(dev->GetPixel(l + 1, t - 2), kWhite); // above: y grows upward
+        EXPECT_EQ(dev->GetPixel(l + 1, b + 1), kWhite);
+        EXPECT_EQ(GetPixel(dc, 50, -50), kRed);
+        SetMapMode(dc, MM_HIMETRIC); // a hundredth of a millimetre
+        EXPECT_EQ(GetPixel(dc, 500, -500), kRed);
+        EXPECT_EQ(GetPixel(dc, 900, -500), kWhite);
+        return;
+    }
+    // Our image device measures by its own density: at 254 dots per inch a tenth of a millimetre
+    // is exactly one pixel.
     const RECT rc{10, -5, 20, -15}; // y grows upward: top -5 is above bottom -15
     ASSERT_TRUE(FillRect(dc, &rc, red));
     EXPECT_TRUE(DeleteObject(red));
@@ -527,17 +566,29 @@ TEST(Devices, CapabilitiesDescribeEachKindOfDevice) {
     auto img = Device::CreateImage(800, 600, 96);
     ASSERT_TRUE(img);
     HDC dc = img->GetDC();
-    EXPECT_EQ(GetDeviceCaps(dc, TECHNOLOGY), DT_RASDISPLAY);
-    EXPECT_EQ(GetDeviceCaps(dc, HORZRES), 800);
-    EXPECT_EQ(GetDeviceCaps(dc, VERTRES), 600);
-    EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSX), 96);
-    EXPECT_EQ(GetDeviceCaps(dc, HORZSIZE), 212); // 800 / 96 inch
-    EXPECT_NE(GetDeviceCaps(dc, NUMCOLORS), 2);
-
     auto mono = Device::CreateMonochrome(64, 32, 200);
     ASSERT_TRUE(mono);
-    EXPECT_EQ(GetDeviceCaps(mono->GetDC(), NUMCOLORS), 2);
-    EXPECT_EQ(GetDeviceCaps(mono->GetDC(), LOGPIXELSY), 200);
+    EXPECT_EQ(GetDeviceCaps(dc, TECHNOLOGY), DT_RASDISPLAY);
+    if (draft2d::IsCallTraceAvailable()) {
+        // Our image devices describe themselves: their size, density and colours.
+        EXPECT_EQ(GetDeviceCaps(dc, HORZRES), 800);
+        EXPECT_EQ(GetDeviceCaps(dc, VERTRES), 600);
+        EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSX), 96);
+        EXPECT_EQ(GetDeviceCaps(dc, HORZSIZE), 212); // 800 / 96 inch
+        EXPECT_NE(GetDeviceCaps(dc, NUMCOLORS), 2);
+        EXPECT_EQ(GetDeviceCaps(mono->GetDC(), NUMCOLORS), 2);
+        EXPECT_EQ(GetDeviceCaps(mono->GetDC(), LOGPIXELSY), 200);
+    } else {
+        // The system's image devices are memory DCs, which report the capabilities of the display
+        // they are compatible with, whatever bitmap is selected into them.
+        HDC screen = GetDC(nullptr);
+        ASSERT_NE(screen, nullptr);
+        for (int index : {HORZRES, VERTRES, HORZSIZE, LOGPIXELSX, NUMCOLORS}) {
+            EXPECT_EQ(GetDeviceCaps(dc, index), GetDeviceCaps(screen, index)) << index;
+            EXPECT_EQ(GetDeviceCaps(mono->GetDC(), index), GetDeviceCaps(screen, index)) << index;
+        }
+        EXPECT_EQ(ReleaseDC(nullptr, screen), 1);
+    }
     HBRUSH dark = CreateSolidBrush(RGB(200, 40, 40)); // luminance below one half
     const RECT rc{0, 0, 10, 10};
     FillRect(mono->GetDC(), &rc, dark);

@@ -236,17 +236,27 @@ TEST(TextMeasure, JustificationKeepsExtentAndDrawingTogether) {
     EXPECT_EQ(c.Extent("a b c d").cx, plain);
 }
 
-// A font of the ANSI character set reads the bytes in code page 1252 (one byte, one character);
-// the GB2312 and default character sets read GBK.
+// Our layer reads the bytes of a font of the ANSI character set in code page 1252 (one byte, one
+// character); the GB2312 and default character sets read GBK. The system's GDI reads text of an
+// ANSI font in the process's ANSI code page, which is GBK on the Chinese systems these tests run
+// as (Wine measures "\xd6\xd0" with an ANSI font as the one character 中).
 TEST(TextMeasure, AnsiCharsetReadsCodePage1252) {
     TextCanvas ansi(MakeLogFont("Arial", -20, 0, FW_NORMAL, ANSI_CHARSET));
     TextCanvas gbk(MakeLogFont("Arial", -20, 0, FW_NORMAL, GB2312_CHARSET));
-    EXPECT_EQ(ansi.Extent("\xe9").cx, ansi.Extent("e").cx); // é has the advance of e
-    EXPECT_EQ(ansi.Extent("\xd6\xd0").cx, ansi.Extent("\xd6").cx + ansi.Extent("\xd0").cx); // ÖÐ
     ABC abc[2];
-    EXPECT_FALSE(GetCharABCWidthsA(ansi.dc(), 0xD6D0, 0xD6D0, abc));
     ASSERT_TRUE(GetCharABCWidthsA(gbk.dc(), 0xD6D0, 0xD6D0, abc)); // 中
     EXPECT_EQ(gbk.Extent("\xd6\xd0").cx, abc[0].abcA + static_cast<long>(abc[0].abcB) + abc[0].abcC);
+    if (!draft2d::IsCallTraceAvailable()) {
+        ASSERT_TRUE(GetCharABCWidthsA(ansi.dc(), 0xD6D0, 0xD6D0, abc));
+        EXPECT_EQ(ansi.Extent("\xd6\xd0").cx, abc[0].abcA + static_cast<long>(abc[0].abcB) + abc[0].abcC);
+        return;
+    }
+    EXPECT_EQ(ansi.Extent("\xe9").cx, ansi.Extent("e").cx); // é has the advance of e
+    EXPECT_EQ(ansi.Extent("\xd6\xd0").cx, ansi.Extent("\xd6").cx + ansi.Extent("\xd0").cx); // ÖÐ
+    ASSERT_TRUE(GetCharABCWidthsA(ansi.dc(), 0xD6, 0xD6, abc));                             // Ö alone
+    EXPECT_EQ(ansi.Extent("\xd6").cx, abc[0].abcA + static_cast<long>(abc[0].abcB) + abc[0].abcC);
+    // A code page of single bytes has no character above 0xFF.
+    EXPECT_FALSE(GetCharABCWidthsA(ansi.dc(), 0xD6D0, 0xD6D0, abc));
     EXPECT_NE(gbk.Extent("\xd6\xd0").cx, ansi.Extent("\xd6\xd0").cx);
 }
 
