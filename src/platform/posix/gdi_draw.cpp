@@ -100,6 +100,9 @@ struct PenInfo {
     cairo_line_cap_t cap = CAIRO_LINE_CAP_ROUND;
     cairo_line_join_t join = CAIRO_LINE_JOIN_ROUND;
     std::vector<double> dashes; // device pixels, empty for solid
+    // Gaps between dashes take the background colour: in opaque mode, and only for pens made by
+    // CreatePen. GDI leaves the gaps of a pen made by ExtCreatePen alone in either mode.
+    bool opaqueGaps = false;
     bool insideFrame = false;
 };
 
@@ -111,6 +114,7 @@ PenInfo penInfo(const Dc& dc) {
     pi.visible = style != PS_NULL && p->brush.lbStyle != BS_NULL;
     if (!pi.visible)
         return pi;
+    pi.opaqueGaps = dc.st.bkMode == OPAQUE && !p->extended;
     const double scale = std::fabs(deviceScaleX(dc));
     bool cosmetic;
     if (p->extended) {
@@ -194,7 +198,7 @@ public:
         h_ = surf_.height;
         color_ = pixelOf(pi.brush.lbColor);
         bk_ = pixelOf(dc.st.bkColor);
-        opaqueGaps_ = dc.st.bkMode == OPAQUE;
+        opaqueGaps_ = pi.opaqueGaps;
         for (double d : pi.dashes)
             dash_.push_back(std::max<long long>(1, std::llround(d)));
         for (long long d : dash_)
@@ -385,8 +389,7 @@ void strokeFigure(Dc& dc, const Figure& f) {
     if (!pi.dashes.empty())
         cairo_set_dash(cr, pi.dashes.data(), static_cast<int>(pi.dashes.size()), 0);
     if (setBrushSource(cr, dc, pi.brush)) {
-        if (!pi.dashes.empty() && dc.st.bkMode == OPAQUE) {
-            // Gaps of styled lines take the background colour in opaque mode.
+        if (!pi.dashes.empty() && pi.opaqueGaps) {
             cairo_save(cr);
             cairo_set_dash(cr, nullptr, 0, 0);
             setSourceColor(cr, dc.st.bkColor);
