@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -229,6 +230,13 @@ TEST(UserRects, HelpersFollowWindowsConventions) {
     EXPECT_FALSE(SetRect(nullptr, 0, 0, 1, 1));
     EXPECT_FALSE(InflateRect(nullptr, 1, 1));
     EXPECT_FALSE(CopyRect(&c, nullptr));
+    // At the 32-bit limits the edges wrap around, as on Windows, rather than overflowing.
+    ASSERT_TRUE(SetRect(&r, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX));
+    ASSERT_TRUE(InflateRect(&r, 1, INT32_MIN));
+    EXPECT_EQ(r.left, INT32_MAX);
+    EXPECT_EQ(r.right, INT32_MIN);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.bottom, -1);
     if (draft2d::IsCallTraceAvailable()) {
         // Our layer answers the default colours of Windows; the system's are the user's settings
         // (Wine's defaults differ), which only have to be colours.

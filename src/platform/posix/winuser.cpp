@@ -25,23 +25,37 @@ BOOL WINAPI CopyRect(LPRECT dst, const RECT* src) {
     return TRUE;
 }
 
+namespace {
+
+// Rectangle arithmetic wraps around at the 32-bit limits as it does on Windows, without the
+// undefined behaviour of signed overflow.
+LONG wrapAdd(LONG a, int b) {
+    return static_cast<LONG>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
+LONG wrapSub(LONG a, int b) {
+    return static_cast<LONG>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
+
+} // namespace
+
 BOOL WINAPI InflateRect(LPRECT rc, int dx, int dy) {
     if (!rc)
         return FALSE;
-    rc->left -= dx;
-    rc->top -= dy;
-    rc->right += dx;
-    rc->bottom += dy;
+    rc->left = wrapSub(rc->left, dx);
+    rc->top = wrapSub(rc->top, dy);
+    rc->right = wrapAdd(rc->right, dx);
+    rc->bottom = wrapAdd(rc->bottom, dy);
     return TRUE;
 }
 
 BOOL WINAPI OffsetRect(LPRECT rc, int dx, int dy) {
     if (!rc)
         return FALSE;
-    rc->left += dx;
-    rc->right += dx;
-    rc->top += dy;
-    rc->bottom += dy;
+    rc->left = wrapAdd(rc->left, dx);
+    rc->right = wrapAdd(rc->right, dx);
+    rc->top = wrapAdd(rc->top, dy);
+    rc->bottom = wrapAdd(rc->bottom, dy);
     return TRUE;
 }
 
