@@ -76,10 +76,11 @@ intptr_t _findfirst(const char* filespec, struct _finddata_t* info) {
         errno = EINVAL;
         return -1;
     }
-    const std::string spec = toPosixPath(filespec);
-    const size_t slash = spec.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : spec.substr(0, slash));
-    const std::string pattern = slash == std::string::npos ? spec : spec.substr(slash + 1);
+    const std::string pattern_path = toPosixPath(filespec);
+    const size_t slash = pattern_path.rfind('/');
+    const std::string dir =
+        slash == std::string::npos ? "." : (slash == 0 ? "/" : pattern_path.substr(0, slash));
+    const std::string pattern = slash == std::string::npos ? pattern_path : pattern_path.substr(slash + 1);
     DIR* d = opendir(dir.c_str());
     if (!d) {
         errno = ENOENT;
