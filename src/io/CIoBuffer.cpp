@@ -437,40 +437,32 @@ bool CIoBuffer::ReadStrict(bool& v) {
     return true;
 }
 
-bool CIoBuffer::ReadStrict(int& v) {
+// The 32-bit integer forms: a record holds exactly four bytes whatever the width of the C++ type
+// (long is 64-bit off Windows); Wire gives the sign extension.
+template <typename Wire, typename T>
+bool CIoBuffer::ReadStrictAs(T& v) {
     ThrowIfAtEnd();
-    std::int32_t f = 0;
-    if (!Read(4, &f))
+    Wire f = 0;
+    if (!Read(sizeof f, &f))
         return false;
-    v = f;
+    v = static_cast<T>(f);
     return true;
+}
+
+bool CIoBuffer::ReadStrict(int& v) {
+    return ReadStrictAs<std::int32_t>(v);
 }
 
 bool CIoBuffer::ReadStrict(unsigned int& v) {
-    ThrowIfAtEnd();
-    std::uint32_t f = 0;
-    if (!Read(4, &f))
-        return false;
-    v = f;
-    return true;
+    return ReadStrictAs<std::uint32_t>(v);
 }
 
 bool CIoBuffer::ReadStrict(long& v) {
-    ThrowIfAtEnd();
-    std::int32_t f = 0;
-    if (!Read(4, &f))
-        return false;
-    v = f;
-    return true;
+    return ReadStrictAs<std::int32_t>(v);
 }
 
 bool CIoBuffer::ReadStrict(unsigned long& v) {
-    ThrowIfAtEnd();
-    std::uint32_t f = 0;
-    if (!Read(4, &f))
-        return false;
-    v = f;
-    return true;
+    return ReadStrictAs<std::uint32_t>(v);
 }
 
 bool CIoBuffer::ReadStrict(float& v) {

@@ -134,6 +134,8 @@ protected:
 
 private:
     bool ThrowIfAtEnd() const;
+    template <typename Wire, typename T>
+    bool ReadStrictAs(T& v);
     bool Fail(int code);
 
     std::uint32_t m_size = 0;
