@@ -10,9 +10,10 @@
 // At the end the program prints ClipLineInArea time / Liang-Barsky time for each set.
 #include <benchmark/benchmark.h>
 
+#include "bench_ratio.h"
+
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -156,57 +157,15 @@ BENCHMARK(LiangBarsky_Mixed)->Unit(benchmark::kMillisecond);
 BENCHMARK(ClipLineInArea_Inside)->Unit(benchmark::kMillisecond);
 BENCHMARK(LiangBarsky_Inside)->Unit(benchmark::kMillisecond);
 
-// Keeps the CPU time per iteration of every run, by name, for the ratios printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    explicit RatioReporter(OutputOptions options) : ConsoleReporter(options) {}
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-                times[run.benchmark_name()] = run.GetAdjustedCPUTime();
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void PrintRatios() const {
-        for (const char* set : {"Mixed", "Inside"}) {
-            const double ours = Get(std::string("ClipLineInArea_") + set);
-            const double base = Get(std::string("LiangBarsky_") + set);
-            if (ours > 0 && base > 0) {
-                std::printf("ClipLineInArea / Liang-Barsky on 10^6 %s segments: %.2f\n", set, ours / base);
-            }
-        }
-    }
-
-private:
-    double Get(const std::string& name) const {
-        const auto it = times.find(name);
-        return it == times.end() ? 0 : it->second;
-    }
-    std::map<std::string, double> times;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
-    // A reporter of our own does not follow --benchmark_color by itself.
-    bool color = true;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--benchmark_color=false" || arg == "--benchmark_color=no") {
-            color = false;
+    return draft2d::bench::RunAndPrintRatios(argc, argv, [](const draft2d::bench::RatioReporter& times) {
+        for (const char* set : {"Mixed", "Inside"}) {
+            const double ours = times.Time(std::string("ClipLineInArea_") + set);
+            const double base = times.Time(std::string("LiangBarsky_") + set);
+            if (ours > 0 && base > 0)
+                std::printf("ClipLineInArea / Liang-Barsky on 10^6 %s segments: %.2f\n", set, ours / base);
         }
-    }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    RatioReporter reporter(color ? benchmark::ConsoleReporter::OO_ColorTabular
-                                 : benchmark::ConsoleReporter::OO_Tabular);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
-    benchmark::Shutdown();
-    return 0;
+    });
 }

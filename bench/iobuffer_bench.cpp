@@ -7,10 +7,11 @@
 //    when every append may copy the whole block (quadratic).
 #include <benchmark/benchmark.h>
 
+#include "bench_ratio.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -87,57 +88,20 @@ BENCHMARK(CIoBufferRoundTrip)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMilli
 BENCHMARK(VectorRoundTrip)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(FixedGranuleAppend)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
-// Keeps the CPU time per iteration of every run, by name, for the ratios printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    explicit RatioReporter(OutputOptions options) : ConsoleReporter(options) {}
+} // namespace
 
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times[run.benchmark_name()] = run.GetAdjustedCPUTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void PrintRatios() const {
-        const double buffer = Get("CIoBufferRoundTrip/1000000");
-        const double vector = Get("VectorRoundTrip/1000000");
+int main(int argc, char** argv) {
+    return draft2d::bench::RunAndPrintRatios(argc, argv, [](const draft2d::bench::RatioReporter& times) {
+        const double buffer = times.Time("CIoBufferRoundTrip/1000000");
+        const double vector = times.Time("VectorRoundTrip/1000000");
         if (buffer > 0 && vector > 0)
             std::printf("CIoBuffer / std::vector at 10^6 doubles: %.2f\n", buffer / vector);
         for (const char* name : {"CIoBufferRoundTrip", "VectorRoundTrip", "FixedGranuleAppend"}) {
-            const double small = Get(std::string(name) + "/100000");
-            const double large = Get(std::string(name) + "/1000000");
+            const double small = times.Time(std::string(name) + "/100000");
+            const double large = times.Time(std::string(name) + "/1000000");
             if (small > 0 && large > 0)
                 std::printf("%s: time per double at 10^6 / at 10^5 = %.2f (1 = linear, 10 = quadratic)\n",
                             name, large / 10 / small);
         }
-    }
-
-private:
-    double Get(const std::string& name) const {
-        const auto it = times.find(name);
-        return it == times.end() ? 0 : it->second;
-    }
-    std::map<std::string, double> times;
-};
-
-} // namespace
-
-int main(int argc, char** argv) {
-    // A reporter of our own does not follow --benchmark_color by itself.
-    bool color = true;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--benchmark_color=false" || arg == "--benchmark_color=no")
-            color = false;
-    }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    RatioReporter reporter(color ? benchmark::ConsoleReporter::OO_ColorTabular
-                                 : benchmark::ConsoleReporter::OO_Tabular);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
-    benchmark::Shutdown();
-    return 0;
+    });
 }

@@ -10,13 +10,14 @@
 // (CPU time, because the machines that run it are shared).
 #include <benchmark/benchmark.h>
 
+#include "bench_ratio.h"
+
 #include <cairo-ft.h>
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
 
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -137,35 +138,15 @@ BENCHMARK(GdiTextOut);
 BENCHMARK(RawCairoShowGlyphs);
 BENCHMARK(GdiMeasure);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times[run.benchmark_name()] = run.GetAdjustedCPUTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void PrintRatios() const {
-        const auto gdi = times.find("GdiTextOut"), raw = times.find("RawCairoShowGlyphs");
-        if (gdi != times.end() && raw != times.end() && raw->second > 0)
-            std::printf("TextOutA with CreateFontIndirectA/DeleteObject / raw Cairo show_glyphs: %.2f "
-                        "(target <= 2)\n",
-                        gdi->second / raw->second);
-    }
-
-private:
-    std::map<std::string, double> times;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
-    benchmark::Shutdown();
-    return 0;
+    return draft2d::bench::RunAndPrintRatios(argc, argv, [](const draft2d::bench::RatioReporter& times) {
+        const double gdi = times.Time("GdiTextOut");
+        const double raw = times.Time("RawCairoShowGlyphs");
+        if (gdi > 0 && raw > 0)
+            std::printf("TextOutA with CreateFontIndirectA/DeleteObject / raw Cairo show_glyphs: %.2f "
+                        "(target <= 2)\n",
+                        gdi / raw);
+    });
 }
