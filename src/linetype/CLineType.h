@@ -17,7 +17,11 @@
 #include <deque>
 #include <string>
 
+#include "platform/win32.h"
+#include "values/mgPoint.h"
+
 class CStringSplit;
+class CGraphSystem;
 
 class DRAFT2D_EXPORT CLineType {
 public:
@@ -87,8 +91,21 @@ public:
     // (numbers read with GetItemDouble, so a missing field is 0). 0, or -1 when memory runs out.
     int AddItemDataOfLineType(char kind, CStringSplit& split);
 
+    // Strokes the polyline pts (screen pixels, in order) on hdc (null: the view's draw DC) with this
+    // line type; scale is the pattern scale (view scale times line scale): one pattern millimetre
+    // is gs->GetMmPixels() * scale pixels. Line types without a period draw every segment plainly,
+    // without closing the polyline. For the call the view draws directly (no line type) and its
+    // text colour becomes the pen's colour; the view's line type and scale, and the DC's objects
+    // and state, are those of before the call when it returns.
+    void DrawLine(CGraphSystem* gs, HDC hdc, std::deque<mgPoint>* pts, double scale);
+
+    // Moves the stroke (x1,y1)-(x2,y2) sideways by offset pixels (along its direction turned by
+    // +90 degrees on screen), mitring its ends against the strokes before (prevAngle) and after
+    // (nextAngle) it. An angle above 1e5 means "not given": the stroke's own direction.
+    static void CalcOffLine(double& x1, double& y1, double& x2, double& y2, double offset, double angle,
+                            double prevAngle, double nextAngle);
+
 protected:
-    // Drawing along a polyline builds on these members and is added beside them.
     std::string name;
     std::string comment;
     float period;

@@ -35,6 +35,7 @@
 class CLineType;
 class CLineTypes;
 class CFontFormat;
+class mgFitCurve;
 
 class DRAFT2D_EXPORT CGraphSystem {
 public:
@@ -307,15 +308,90 @@ public:
     void RegenAll(); // discards the saved bitmap, then calls the callback
     void Redraw();   // calls the callback, keeps the saved bitmap
 
-    // ---- Drawing ----
+    // ---- Drawing (view/primitives.cpp) ----
+    // Every call takes its coordinates in the space ct names (user, paper, or anything else:
+    // screen pixels as they are) and radii in the units of that space; angles are radians,
+    // counter-clockwise in the y-up spaces. With a current line type and paths being collected
+    // (autoDrawPath, or BeginPaths) the shape becomes screen points of the path store, drawn
+    // through the line type; otherwise it goes to the draw DC at once with the selected pen and
+    // brush. Shapes with coordinates that are not finite, radii below 1e-7 or no area draw nothing.
+    void DrawLine(double x1, double y1, double x2, double y2, coord_type ct);
+    void DrawLine(const mgPoint& p1, const mgPoint& p2, coord_type ct);
     // A segment in screen pixels on dc (null: the draw DC), clipped to the clip rectangle and drawn
     // with MoveToEx/LineTo at once, never through a line type. Coordinates that are not finite draw
     // nothing.
     void DrawLinePx(HDC dc, double x1, double y1, double x2, double y2);
+    void DrawCircle(double cx, double cy, double r, coord_type ct);
+    void DrawCircle(const mgPoint& c, double r, coord_type ct);
+    // An arc of sweep radians from start (negative sweeps run clockwise); a sweep within 1e-7 of 0
+    // or beyond a full turn draws the whole circle.
+    void DrawArc(double cx, double cy, double r, double start, double sweep, arc_type at, coord_type ct);
+    void DrawArc(const mgPoint& c, double r, double start, double sweep, arc_type at, coord_type ct);
+    // The elliptic arc GDI's Arc draws: inside the box p1-p2, from the ray through p3
+    // counter-clockwise on screen to the ray through p4.
+    void DrawArc(const mgPoint& p1, const mgPoint& p2, const mgPoint& p3, const mgPoint& p4, coord_type ct);
+    // The axis-aligned ellipse inside the box of two corners (the mgRect form: left, top, right,
+    // bottom).
+    void DrawEllipse(double x1, double y1, double x2, double y2, coord_type ct);
+    void DrawEllipse(const mgRect& r, coord_type ct);
+    // An ellipse of half-axes rx, ry about (cx, cy), turned by angleDeg degrees; turned ellipses
+    // are drawn at once as Bezier curves, never through a line type.
+    void DrawEllipse(double cx, double cy, double rx, double ry, double angleDeg, coord_type ct);
+    // The rectangle turned by angle about the origin of its space, then moved by (x, y).
+    void DrawRect(const mgRect& r, double angle, double x, double y, coord_type ct);
+    void DrawRect(const mgPoint& p1, const mgPoint& p2, const mgPoint& p3, const mgPoint& p4, coord_type ct);
+    // n points; closed nonzero draws the closing edge (and a polygon in direct mode).
+    void DrawPolyline(int n, const double* xs, const double* ys, int closed, coord_type ct);
+    void DrawPolyline(int n, const mgPoint* pts, int closed, coord_type ct);
+
+    // The same shapes with their points mapped through m into paper millimetres.
+    void DrawMatrixLine(const mgMatrix& m, const mgPoint& p1, const mgPoint& p2);
+    void DrawMatrixCircle(const mgMatrix& m, const mgPoint& c, double r);
+    void DrawMatrixArc(const mgMatrix& m, const mgPoint& c, double r, double start, double sweep, arc_type at);
+    // The arc from p1 through p2 to p3; nothing when the three points admit no circle.
+    void DrawMatrixArc(const mgMatrix& m, const mgPoint& p1, const mgPoint& p2, const mgPoint& p3, arc_type at);
+    void DrawMatrixRect(const mgMatrix& m, const mgRect& r, double angle, double x, double y);
+    void DrawMatrixPolyline(const mgMatrix& m, int n, const double* xs, const double* ys, int closed);
+    void DrawMatrixPolyline(const mgMatrix& m, int n, const mgPoint* pts, int closed);
 
     // ---- Paths ----
     // true (the default): each drawing call collects its own paths and draws them at its end.
+    // Returns the previous setting.
     bool SetAutoDrawPath(bool on);
+
+    // ---- Paper sheet (view/paper.cpp) ----
+    // The sheet on a display: one-pixel frame in the background's contrast colour, a 3-pixel
+    // shadow when the background is white, filled with the background colour; on a printer only
+    // its outline through the current line type. r null: the sheet's own pixel rectangle.
+    void DrawPaper(const RECT* r);
+    // nx x ny printable areas of the sheet's size less the margins (paper mm times the view scale,
+    // used as pixels), extending right and up from the sheet, with their frame and divisions.
+    void DrawPaper2(int nx, int ny, double ml, double mt, double mr, double mb);
+
+    // ---- Prompt texts (view/prompt.cpp): sizes independent of the zoom ----
+    void DrawPromptText(int x, int y, const char* text, unsigned long colour, unsigned int align);
+    void DrawPromptTextUser(double x, double y, const char* text, unsigned long colour, unsigned int align);
+    void DrawPromptTextUser(const mgPoint& pt, const char* text, unsigned long colour, unsigned int align);
+    CFontFormat* GetPromptTextFormat() const; // owned by the view; null when it could not be made
+
+    // ---- Symbols (view/symbols.cpp) ----
+    // Clears the process-wide symbol library and loads the symbol files of dir into it.
+    static bool LoadSymbols(const char* dir);
+    // The named symbol with its origin at (x, y), turned by angle radians; scale is symbol units
+    // per user unit of millimetres (2 draws half the size of 1). An unknown name marks the place
+    // with a dot.
+    void DrawSymbol(double x, double y, const char* name, double angle, coord_type ct, double scale);
+
+    // ---- Fitted curves (view/fitcurve.cpp) ----
+    // Both fits convert the points to screen pixels and append the sampled curve to curve (never
+    // clearing it); step and tolerance are pixels. false, with nothing appended, on bad arguments,
+    // too few distinct points or a singular system.
+    bool FitClampedSpline(mgFitCurve& curve, int n, const double* xs, const double* ys, int closed, double step,
+                          double tolerance, coord_type ct);
+    bool FitCubicSpline(mgFitCurve& curve, int n, const double* xs, const double* ys, double step,
+                        double tolerance, coord_type ct, int flags, double sx0, double sy0, double sx1,
+                        double sy1);
+    void DrawFitCurve(const mgFitCurve& curve); // the samples as an open polyline in screen pixels
 
 protected:
     CLineType* FindLineType(const char* name);
@@ -330,6 +406,9 @@ protected:
     void ClearPaths();
     void AddToNewPathAfterNow();
     void AddToPath(double x, double y, int newPath);
+    // Draws every collected path through its line type (the solid line when it has none), then
+    // fills the closed ones under a solid or hatched brush. The store is kept.
+    void DrawPath();
 
 public:
     struct State; // private state block (view/CGraphSystem_p.h)
