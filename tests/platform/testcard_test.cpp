@@ -382,3 +382,77 @@ TEST(SvgDevice, WritesTheCardAsAValidSvgPageInMillimetres) {
 }
 
 } // namespace
+
+namespace {
+
+// Hatches on a page are lines, not 8 x 8 image tiles (which break at their seams when the page is
+// viewed at another resolution): the PDF holds no image at all, and rasterised at the printer's own
+// density the page shows the pattern pixels of the image device, at the same phase.
+TEST(PdfHatches, AreVectorLinesOfThePatternsSpacingAndPhase) {
+    if (!draft2d::IsCallTraceAvailable())
+        GTEST_SKIP() << "our PDF printer only";
+    if (!hasTool("pdftoppm -v") || !hasTool("pdfimages -v"))
+        GTEST_SKIP() << "pdftoppm or pdfimages not installed";
+    const std::string dir = DRAFT2D_TEST_OUTPUT_DIR;
+    const std::string pdf = dir + "/platform_hatches.pdf";
+    const auto draw = [](HDC dc) {
+        SetBkColor(dc, RGB(255, 255, 0));
+        for (int h = HS_HORIZONTAL; h <= HS_DIAGCROSS; ++h) {
+            HBRUSH hb = CreateHatchBrush(h, RGB(0, 120, 0));
+            const RECT r{5 + h * 40, 5, 41 + h * 40, 45};
+            SetBkMode(dc, h % 2 ? OPAQUE : TRANSPARENT);
+            FillRect(dc, &r, hb);
+            HGDIOBJ old = SelectObject(dc, hb);
+            HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+            const POINT tri[] = {{5 + h * 40, 95}, {23 + h * 40, 52}, {41 + h * 40, 95}};
+            Polygon(dc, tri, 3);
+            SelectObject(dc, oldPen);
+            SelectObject(dc, old);
+            DeleteObject(hb);
+        }
+    };
+    {
+        auto prn = Device::CreatePrinter(pdf, 250 * 25.4 / 96, 100 * 25.4 / 96, 96);
+        ASSERT_TRUE(prn);
+        draw(prn->GetDC());
+        ASSERT_TRUE(prn->Finish());
+    }
+    auto img = Device::CreateImage(250, 100);
+    ASSERT_TRUE(img);
+    draw(img->GetDC());
+    ASSERT_TRUE(img->WritePng(dir + "/platform_hatches.png"));
+    // `pdfimages -list` prints two header lines and one line per image.
+    const std::string list = dir + "/platform_hatches_images.txt";
+    ASSERT_EQ(std::system(("pdfimages -list '" + pdf + "' > '" + list + "'").c_str()), 0);
+    int lines = 0;
+    for (char ch : readFile(list))
+        lines += ch == '\n';
+    EXPECT_EQ(lines, 2) << readFile(list);
+    const std::string base = dir + "/platform_hatches_pdf";
+    ASSERT_EQ(
+        std::system(("pdftoppm -r 96 -singlefile -aa no -aaVector no '" + pdf + "' '" + base + "'").c_str()),
+        0);
+    ASSERT_EQ(std::system(("pdftoppm -r 288 -singlefile -png '" + pdf + "' '" + base + "_288'").c_str()), 0);
+    Ppm ppm;
+    ASSERT_TRUE(readPpm(base + ".ppm", ppm));
+    ASSERT_EQ(ppm.width, 250);
+    // Inside the rectangles, away from their edges: every pattern pixel of the image is drawn on the
+    // page, and the page draws the pattern nowhere else than next to one (a rasteriser may widen thin
+    // diagonals by a pixel), so spacing and phase are the image's.
+    const COLORREF green = RGB(0, 120, 0);
+    int missing = 0, stray = 0;
+    for (int h = 0; h < 6; ++h)
+        for (int y = 8; y < 42; ++y)
+            for (int x = 8 + h * 40; x < 38 + h * 40; ++x) {
+                missing += img->GetPixel(x, y) == green && ppm.at(x, y) != green;
+                if (ppm.at(x, y) == green && img->GetPixel(x, y) != green &&
+                    img->GetPixel(x - 1, y) != green && img->GetPixel(x + 1, y) != green)
+                    ++stray;
+            }
+    EXPECT_EQ(missing, 0);
+    EXPECT_EQ(stray, 0);
+    // Opaque hatches fill their gaps with the background.
+    EXPECT_EQ(ppm.at(50, 20), RGB(255, 255, 0));
+}
+
+} // namespace
