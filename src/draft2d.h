@@ -25,6 +25,7 @@
 #include "linetype/CLineType.h"
 #include "symbol/mgSymbol.h"
 #include "text/CFontFormat.h"
+#include "text/CFontFormat2.h"
 
 #include "view/CGraphCanvas.h"
 #include "view/CGraphSystem.h"
