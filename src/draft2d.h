@@ -23,7 +23,9 @@
 #include "values/mgRect.h"
 
 #include "linetype/CLineType.h"
+#include "symbol/mgSymbol.h"
 #include "text/CFontFormat.h"
+#include "text/CFontFormat2.h"
 
 #include "view/CGraphCanvas.h"
 #include "view/CGraphSystem.h"
