@@ -30,3 +30,4 @@
 
 #include "view/CGraphCanvas.h"
 #include "view/CGraphSystem.h"
+#include "view/CGraphSys3D.h"

@@ -153,3 +153,7 @@ bool CGraphSystem::FitCubicSpline(mgFitCurve& curve, int n, const double* xs, co
         y = draft2d::detail::HermiteAt(w.ys[i], w.ys[i + 1], w.ay[i], w.ay[i + 1], d, t);
     });
 }
+
+void CGraphSystem::DrawFitCurve(const mgFitCurve& curve) {
+    DrawPolyline(curve.count(), curve.xs(), curve.ys(), 0, COORD_SCREEN);
+}

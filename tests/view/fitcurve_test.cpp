@@ -7,9 +7,11 @@
 #include <cmath>
 #include <cstdio>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "algorithms/spline.h"
+#include "platform/devices.h"
 #include "values/mgFitCurve.h"
 #include "view/CGraphSystem.h"
 
@@ -331,6 +333,111 @@ TEST(FitCurve, RandomPointSets) {
                 ASSERT_TRUE(std::isfinite(q.x()) && std::isfinite(q.y()));
         }
     }
+}
+
+// DrawFitCurve draws the samples as one open polyline in screen pixels: in direct mode a single
+// Polyline call of the rounded samples, through a line type the same pixels.
+TEST(FitCurveDrawing, OnePolylineOfTheSamples) {
+    auto dev = draft2d::Device::CreateImage(200, 100);
+    ASSERT_TRUE(dev);
+    const int objects = draft2d::GetGdiObjectCounts().total();
+    CGraphSystem v;
+    v.SetWndSize(200, 100);
+    v.Attach(dev->GetDC());
+    const int depth = dev->GetSaveDepth();
+    mgFitCurve c;
+    const Pts p = {{10.2, 60, 110, 190}, {90, 15.7, 80, 20}};
+    ASSERT_TRUE(v.FitCubicSpline(c, 4, p.x.data(), p.y.data(), 20, 0.5, kScreen, 0, 0, 0, 0, 0));
+    const std::vector<mgPoint> s = Points(c);
+
+    const bool trace = draft2d::IsCallTraceAvailable();
+    dev->EnableTrace(trace);
+    v.SetLineType(nullptr, 1);
+    v.DrawFitCurve(c);
+    if (trace) {
+        std::string expected = "Polyline(";
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            expected += (i ? ",(" : "(") + std::to_string(static_cast<int>(s[i].x() + 0.5)) + "," +
+                        std::to_string(static_cast<int>(s[i].y() + 0.5)) + ")";
+        }
+        expected += ")";
+        EXPECT_EQ(dev->GetTrace(), std::vector<std::string>{expected});
+        dev->ClearTrace();
+    }
+    std::vector<uint32_t> direct(dev->GetPixels(), dev->GetPixels() + dev->GetStride() / 4 * 100);
+    // Every sample is on the drawing.
+    for (const mgPoint& q : s) {
+        bool dark = false;
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                dark = dark || dev->GetPixel(static_cast<int>(q.x() + 0.5) + dx,
+                                             static_cast<int>(q.y() + 0.5) + dy) == 0;
+        EXPECT_TRUE(dark) << q.x() << "," << q.y();
+    }
+    // The same curve through the solid line type.
+    dev->Clear(0xFFFFFF);
+    v.SetLineType("", 1);
+    v.DrawFitCurve(c);
+    int differ = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x)
+            differ +=
+                dev->GetPixel(x, y) != (direct[y * dev->GetStride() / 4 + x] & 0xFFFFFF ? 0xFFFFFFu : 0u);
+    EXPECT_LE(differ, static_cast<int>(s.size())) << "at most a joint pixel per sample";
+    // An empty curve draws nothing.
+    dev->ClearTrace();
+    v.DrawFitCurve(mgFitCurve());
+    if (trace) {
+        EXPECT_TRUE(dev->GetTrace().empty());
+    }
+    EXPECT_EQ(dev->GetSaveDepth(), depth);
+    v.Detach();
+    EXPECT_EQ(draft2d::GetGdiObjectCounts().total(), objects);
+}
+
+// A sheet of fitted curves through the same knots, for the eye: the natural cubic (black), the
+// closed cubic (blue) and the tension curve at sigma 0.1, 2 and 10 (red shades), with the knots
+// marked. Each curve must pass through every knot mark.
+TEST(FitCurveDrawing, SheetOfCurves) {
+    auto dev = draft2d::Device::CreateImage(520, 360);
+    ASSERT_TRUE(dev);
+    CGraphSystem v;
+    v.SetWndSize(520, 360);
+    SelectObject(dev->GetDC(), GetStockObject(NULL_BRUSH));
+    v.Attach(dev->GetDC());
+    const Pts knots = {{40, 130, 200, 300, 380, 470, 430, 250}, {300, 80, 250, 60, 240, 120, 320, 330}};
+    struct Curve {
+        int kind; // 0 cubic, 1 closed cubic, 2 tension
+        double sigma;
+        COLORREF colour;
+    } curves[] = {
+        {0, 0, 0x000000}, {1, 0, 0xC00000}, {2, 0.1, 0x0000FF}, {2, 2, 0x0060C0}, {2, 10, 0x00A000}};
+    for (const Curve& k : curves) {
+        mgFitCurve c;
+        c.setSigma(k.sigma);
+        const bool ok =
+            k.kind == 2 ? v.FitClampedSpline(c, knots.n(), knots.x.data(), knots.y.data(), 0, 2, 0.5, kScreen)
+                        : v.FitCubicSpline(c, knots.n(), knots.x.data(), knots.y.data(), 2, 0.5, kScreen,
+                                           k.kind == 1 ? SPLINE_CLOSED : 0, 0, 0, 0, 0);
+        ASSERT_TRUE(ok);
+        HPEN pen = CreatePen(PS_SOLID, 1, k.colour);
+        HGDIOBJ old = SelectObject(dev->GetDC(), pen);
+        v.SetLineType(nullptr, 1);
+        v.DrawFitCurve(c);
+        SelectObject(dev->GetDC(), old);
+        DeleteObject(pen);
+    }
+    for (int i = 0; i < knots.n(); ++i) {
+        int drawn = 0;
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                drawn += dev->GetPixel(static_cast<int>(knots.x[i]) + dx,
+                                       static_cast<int>(knots.y[i]) + dy) != 0xFFFFFFu;
+        EXPECT_GE(drawn, 3) << "the curves pass knot " << i;
+        v.DrawCircle(knots.x[i], knots.y[i], 4, kScreen);
+    }
+    ASSERT_TRUE(dev->WritePng(std::string(DRAFT2D_TEST_OUTPUT_DIR) + "/fitcurve_sheet.png"));
+    v.Detach();
 }
 
 } // namespace
