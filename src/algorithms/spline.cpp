@@ -237,11 +237,6 @@ double TensionOffDiag(double s) {
     return 1.0 - 2.0 * s * std::exp(-s) / -std::expm1(-2.0 * s);
 }
 
-// sinh(a) / sinh(b) for 0 <= a <= b, b > 0, as e^(a-b) (1 - e^-2a) / (1 - e^-2b).
-double SinhRatio(double a, double b) {
-    return std::exp(a - b) * (std::expm1(-2.0 * a) / std::expm1(-2.0 * b));
-}
-
 } // namespace
 
 namespace draft2d::detail {
@@ -309,10 +304,11 @@ bool SolveTensionSpline(int* count, double* xs, double* ys, double sigma, double
     return AllFinite(n, zx, zy);
 }
 
-double TensionAt(double x0, double x1, double z0, double z1, double d, double s, double t) {
+void TensionWeights(double d, double s, double t, double* w0, double* w1) {
     const double sd = s * d;
-    return SinhRatio(s * (d - t), sd) * z0 + SinhRatio(s * t, sd) * z1 + (d - t) * (x0 - z0) / d +
-           t * (x1 - z1) / d;
+    const double denominator = std::expm1(-2.0 * sd);
+    *w0 = std::exp(-s * t) * (std::expm1(-2.0 * s * (d - t)) / denominator);
+    *w1 = std::exp(s * (t - d)) * (std::expm1(-2.0 * s * t) / denominator);
 }
 
 } // namespace draft2d::detail

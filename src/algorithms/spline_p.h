@@ -36,8 +36,15 @@ inline double HermiteAt(double x0, double x1, double t0, double t1, double d, do
 bool SolveTensionSpline(int* n, double* xs, double* ys, double sigma, double tolerance, double* lengths,
                         double* zx, double* zy, double* sigmaScaled);
 
-// The tension curve of one segment at t: the formula above, with the hyperbolic ratios computed
-// from exponentials of differences, so that it stays finite for any s d.
-double TensionAt(double x0, double x1, double z0, double z1, double d, double s, double t);
+// The hyperbolic weights of the tension curve of a segment (length d, scaled tension s) at t:
+// w0 = sinh(s(d - t)) / sinh(s d) and w1 = sinh(s t) / sinh(s d), computed from exponentials of
+// differences so that they stay finite for any s d. One pair serves both coordinates.
+void TensionWeights(double d, double s, double t, double* w0, double* w1);
+
+// The tension curve of one segment at t, given the weights of t.
+inline double TensionAt(double x0, double x1, double z0, double z1, double d, double t, double w0,
+                        double w1) {
+    return w0 * z0 + w1 * z1 + (d - t) * (x0 - z0) / d + t * (x1 - z1) / d;
+}
 
 } // namespace draft2d::detail

@@ -133,8 +133,10 @@ bool CGraphSystem::FitClampedSpline(mgFitCurve& curve, int n, const double* xs, 
         return false;
     return AppendSamples(curve, w, step, [&](int i, double t, double& x, double& y) {
         const double d = w.lengths[i];
-        x = draft2d::detail::TensionAt(w.xs[i], w.xs[i + 1], w.ax[i], w.ax[i + 1], d, sp, t);
-        y = draft2d::detail::TensionAt(w.ys[i], w.ys[i + 1], w.ay[i], w.ay[i + 1], d, sp, t);
+        double w0, w1;
+        draft2d::detail::TensionWeights(d, sp, t, &w0, &w1);
+        x = draft2d::detail::TensionAt(w.xs[i], w.xs[i + 1], w.ax[i], w.ax[i + 1], d, t, w0, w1);
+        y = draft2d::detail::TensionAt(w.ys[i], w.ys[i + 1], w.ay[i], w.ay[i + 1], d, t, w0, w1);
     });
 }
 
