@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstdint>
 #include <deque>
-#include <list>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "text/CFontFormat.h"
 #include "view/CGraphSystem.h"
@@ -19,7 +19,6 @@ struct ViewPath {
     std::deque<mgPoint> points;
     CLineType* lineType = nullptr;
     double lineScale = 1.0;
-    std::string lineTypeName; // text handed out by GetLineType
 };
 
 struct UcsEntry {
@@ -50,6 +49,33 @@ inline int32_t TruncPixel(double v) {
     if (v <= -2147483648.0)
         return INT32_MIN;
     return static_cast<int32_t>(v);
+}
+
+// Device coordinates of drawing. Whatever the zoom, coordinates reaching GDI stay inside a guard
+// box of +-2^26 pixels: far outside any device, yet small enough that GDI's own arithmetic on them
+// (Windows keeps 27-bit device coordinates in places) cannot overflow. Segments are clipped to it in
+// double precision (see DrawLinePx and the polylines), so they keep their direction; other
+// coordinates saturate to it. Callers skip shapes whose coordinates are not finite; NaN gives 0.
+constexpr double kGuardPixels = 67108864.0;
+
+inline int32_t GuardPixel(double v) {
+    if (!(v == v))
+        return 0;
+    if (v >= kGuardPixels)
+        return static_cast<int32_t>(kGuardPixels);
+    if (v <= -kGuardPixels)
+        return -static_cast<int32_t>(kGuardPixels);
+    return static_cast<int32_t>(v);
+}
+
+// A drawing coordinate rounded (add 0.5, truncate toward zero) into the guard box.
+inline int32_t DevicePixel(double v) {
+    return GuardPixel(v + 0.5);
+}
+
+// A drawing coordinate truncated toward zero into the guard box.
+inline int32_t DevicePixelTrunc(double v) {
+    return GuardPixel(v);
 }
 
 } // namespace draft2d::detail
@@ -110,8 +136,12 @@ struct CGraphSystem::State {
     // Paths
     bool autoDrawPath = true;
     int pathsActive = 0;
-    std::list<std::unique_ptr<draft2d::detail::ViewPath>> paths;
+    std::vector<std::unique_ptr<draft2d::detail::ViewPath>> paths;
     draft2d::detail::ViewPath* curPath = nullptr;
+    // Cleared path records kept for the next paths: a drawing call that collects its own path would
+    // otherwise allocate and free a record and its point blocks every time. At most kSparePaths.
+    std::vector<std::unique_ptr<draft2d::detail::ViewPath>> sparePaths;
+    static constexpr size_t kSparePaths = 16;
 
     // Copies the parameters of other (everything but the device attachment, the bitmaps, the paths,
     // the prompt format, and, when forAssignment, the redraw callback and line type).
