@@ -700,9 +700,12 @@ TEST(FillsAndOutlines, MeetWithNoGapAndNoOverhangOnEveryEdgeDirection) {
         ASSERT_TRUE(Polygon(dc, p, 5));
         check("star", i);
     }
-    // Curved figures and paths: ellipses, pies and chords of many shapes, a closed Bézier path.
+    // Curved figures and paths: ellipses, pies and chords of many shapes, a closed Bézier path. (Asked
+    // of our layer only: Wine rounds the centre of a pie to a whole pixel, which can leave a fill pixel
+    // beside a radius.)
     srand(5);
-    for (int i = 0; i < 60; ++i) {
+    const int curves = draft2d::IsCallTraceAvailable() ? 60 : 0;
+    for (int i = 0; i < curves; ++i) {
         const int l = 5 + rand() % 40, t = 5 + rand() % 40, r = l + 8 + rand() % 100,
                   b = t + 8 + rand() % 100;
         const int x3 = rand() % 160, y3 = rand() % 160, x4 = rand() % 160, y4 = rand() % 160;
@@ -788,7 +791,11 @@ TEST(OnePixelCurves, FollowTheThinLineRuleSolidAndDotted) {
         EXPECT_LE(odd, 1) << r;
         EXPECT_NEAR(static_cast<double>(dots.size()), solid.size() / 2.0, 3.0) << r;
     }
-    // An arc and AngleArc keep to their circle too.
+    DeleteObject(dotted);
+    // An arc and AngleArc keep to their circle too. (Asked of our layer only: Wine draws AngleArc as
+    // an arc of the box around the circle, which puts it half a pixel up and left.)
+    if (!draft2d::IsCallTraceAvailable())
+        return;
     dev->Clear(kWhite);
     Arc(dc, 20, 20, 221, 221, 221, 120, 20, 120); // upper half of radius 100 around (120, 120)
     MoveToEx(dc, 120, 120, nullptr);
@@ -809,7 +816,6 @@ TEST(OnePixelCurves, FollowTheThinLineRuleSolidAndDotted) {
     EXPECT_NEAR(onBig, 4 * 100 / std::sqrt(2.0), 4);
     EXPECT_NEAR(onSmall, 4 * 60 / std::sqrt(2.0), 4);
     EXPECT_EQ(lead, 60);
-    DeleteObject(dotted);
 }
 
 } // namespace
