@@ -42,7 +42,9 @@ bool IsClosedPolyline(const mgSymbolItem& item) {
 } // namespace
 
 void mgSymbol::Draw(CGraphSystem* gs, const mgMatrix& m) {
-    if (gs == nullptr)
+    // Without a DC nothing can be drawn, and a canvas without one could not give the view its line
+    // type back: leave the view alone.
+    if (gs == nullptr || gs->GetDrawDC() == nullptr)
         return;
     const bool autoDraw = gs->SetAutoDrawPath(false);
     {

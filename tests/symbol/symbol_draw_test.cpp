@@ -349,3 +349,16 @@ TEST_F(SymbolDrawTest, TextItemsFollowTheMatrix) {
     EXPECT_EQ(text[2].substr(0, 17), "TextOutA(47,48,\"W");
     dev->ClearTrace();
 }
+
+// A view without a device draws nothing and keeps its line type.
+TEST(SymbolDraw, DetachedViewKeepsItsLineType) {
+    Registered reg("bar");
+    mgSymbolItem* it = Add(*reg.symbol, 'l');
+    it->x2 = 10;
+    CGraphSystem view;
+    view.SetLineType(kDashed, 3.0);
+    view.DrawSymbol(5, 5, "bar", 0, CS::COORD_PAPER, 1.0);
+    view.DrawSymbol(5, 5, "missing", 0, CS::COORD_PAPER, 1.0);
+    EXPECT_STREQ(view.GetLineType(), kDashed);
+    EXPECT_EQ(view.GetLineScale(), 3.0);
+}
