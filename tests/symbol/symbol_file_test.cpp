@@ -352,7 +352,8 @@ TEST(SymbolFiles, CopiesAreDeep) {
     ASSERT_EQ(libCopy.GetCount(), 1u);
     EXPECT_STREQ(libCopy.GetItem(0)->GetName(), "orig");
     ExpectSameItems(symCopy, *libCopy.GetItem(0));
-    symCopy = symCopy; // self-assignment keeps everything
+    mgSymbol& alias = symCopy;
+    alias = symCopy; // self-assignment keeps everything
     EXPECT_EQ(symCopy.GetItems().size(), 10u);
 
     itemCopy.clear();
