@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   pkg-config libcairo2-dev libfontconfig-dev libfreetype-dev
   fonts-arphic-uming fonts-wqy-zenhei fonts-liberation2
-  poppler-utils
+  poppler-utils librsvg2-bin libxml2-utils
 )
 if [[ "${1:-}" == "--windows" ]]; then
   packages+=(g++-mingw-w64-x86-64-posix wine wine64 fonts-wine googletest locales)

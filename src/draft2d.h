@@ -26,7 +26,9 @@
 #include "values/mgSplines.h"
 
 #include "linetype/CLineType.h"
+#include "symbol/mgSymbol.h"
 #include "text/CFontFormat.h"
+#include "text/CFontFormat2.h"
 
 #include "view/CGraphCanvas.h"
 #include "view/CGraphSystem.h"
