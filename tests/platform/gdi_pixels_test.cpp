@@ -369,6 +369,33 @@ TEST_F(Pixels, WideGeometricPensHaveFlatEndsAndMitredCorners) {
     EXPECT_EQ(dev->GetPixel(56, 26), kWhite);
 }
 
+// GDI takes coordinates up to 2^27: a wide stroke from far away lights, in the view, exactly the
+// pixels of the same stroke from nearby, solid or dashed (the pattern keeps its phase).
+TEST_F(Pixels, WideStrokesFromFarAwayMatchTheSameStrokesFromNearby) {
+    const DWORD dash[2] = {8, 8};
+    LOGBRUSH lb{BS_SOLID, kRed, 0};
+    use(ExtCreatePen(PS_GEOMETRIC | PS_USERSTYLE | PS_ENDCAP_FLAT | PS_JOIN_MITER, 3, &lb, 2, dash));
+    auto draw = [&](int far, bool dashed) {
+        dev->Clear(kWhite);
+        if (!dashed)
+            SelectObject(dc, owned[1]);
+        MoveToEx(dc, -far, 50, nullptr); // far is a multiple of the 16-pixel dash period
+        LineTo(dc, far, 50);
+        const POINT corner[] = {{-far, 20}, {60, 20}, {60, far}};
+        Polyline(dc, corner, 3);
+        SelectObject(dc, owned[0]);
+        return pixelsOf(*dev, kRed);
+    };
+    use(solidPen(3, kRed));
+    SelectObject(dc, owned[0]);
+    for (bool dashed : {false, true}) {
+        const PixelSet near = draw(1024, dashed);
+        EXPECT_GT(near.size(), 200u);
+        for (int far : {1 << 20, 1 << 24, 1 << 27})
+            EXPECT_EQ(draw(far, dashed), near) << far << (dashed ? " dashed" : " solid");
+    }
+}
+
 TEST_F(Pixels, PolygonFillModesAndPathsFillWhatTheyShould) {
     SelectObject(dc, GetStockObject(NULL_PEN));
     use(CreateSolidBrush(kBlue));
