@@ -375,13 +375,13 @@ TEST_F(Pixels, WideStrokesFromFarAwayMatchTheSameStrokesFromNearby) {
     const DWORD dash[2] = {8, 8};
     LOGBRUSH lb{BS_SOLID, kRed, 0};
     use(ExtCreatePen(PS_GEOMETRIC | PS_USERSTYLE | PS_ENDCAP_FLAT | PS_JOIN_MITER, 3, &lb, 2, dash));
-    auto draw = [&](int far, bool dashed) {
+    auto draw = [&](int reach, bool dashed) {
         dev->Clear(kWhite);
         if (!dashed)
             SelectObject(dc, owned[1]);
-        MoveToEx(dc, -far, 50, nullptr); // far is a multiple of the 16-pixel dash period
-        LineTo(dc, far, 50);
-        const POINT corner[] = {{-far, 20}, {60, 20}, {60, far}};
+        MoveToEx(dc, -reach, 50, nullptr); // reach is a multiple of the 16-pixel dash period
+        LineTo(dc, reach, 50);
+        const POINT corner[] = {{-reach, 20}, {60, 20}, {60, reach}};
         Polyline(dc, corner, 3);
         SelectObject(dc, owned[0]);
         return pixelsOf(*dev, kRed);
@@ -389,10 +389,10 @@ TEST_F(Pixels, WideStrokesFromFarAwayMatchTheSameStrokesFromNearby) {
     use(solidPen(3, kRed));
     SelectObject(dc, owned[0]);
     for (bool dashed : {false, true}) {
-        const PixelSet near = draw(1024, dashed);
-        EXPECT_GT(near.size(), 200u);
-        for (int far : {1 << 20, 1 << 24, 1 << 27})
-            EXPECT_EQ(draw(far, dashed), near) << far << (dashed ? " dashed" : " solid");
+        const PixelSet nearby = draw(1024, dashed);
+        EXPECT_GT(nearby.size(), 200u);
+        for (int reach : {1 << 20, 1 << 24, 1 << 27})
+            EXPECT_EQ(draw(reach, dashed), nearby) << reach << (dashed ? " dashed" : " solid");
     }
 }
 
