@@ -488,12 +488,16 @@ bool TextFont::Init() {
     angle_ = esc * (3.14159265358979323846 / 1800.0);
 
     cairo_matrix_init_scale(&fontMatrix_, em * m.stretch, em);
-    cairo_matrix_init_rotate(&drawCtm_, -angle_);
-    // An orientation of its own (honoured in GM_ADVANCED): glyphs turned by the font matrix and drawn
-    // without a turned device transform.
+    // Drawing fonts carry their turn in the font matrix, so that glyphs placed in device pixels need
+    // no turned device transform: the escapement, and an orientation of its own (honoured in
+    // GM_ADVANCED).
+    cos_ = std::cos(angle_);
+    sin_ = std::sin(angle_);
+    cairo_matrix_t turn;
+    cairo_matrix_init_rotate(&turn, -angle_);
+    cairo_matrix_multiply(&drawMatrix_, &fontMatrix_, &turn);
     const int orient = request_.orientation % 3600;
     hasOrientation_ = (orient - esc) % 3600 != 0;
-    cairo_matrix_t turn;
     cairo_matrix_init_rotate(&turn, -orient * (3.14159265358979323846 / 1800.0));
     cairo_matrix_multiply(&orientMatrix_, &fontMatrix_, &turn);
     options_ = cairo_font_options_create();
@@ -516,7 +520,7 @@ bool TextFont::EnsureFace(size_t i) {
     cairo_font_face_t* face = faces_[i]->cairo;
     scaled_[i] = cairo_scaled_font_create(face, &fontMatrix_, &identity, options_);
     drawScaled_[i] =
-        angle_ == 0.0 ? scaled_[i] : cairo_scaled_font_create(face, &fontMatrix_, &drawCtm_, options_);
+        angle_ == 0.0 ? scaled_[i] : cairo_scaled_font_create(face, &drawMatrix_, &identity, options_);
     if (hasOrientation_)
         orientScaled_[i] = cairo_scaled_font_create(face, &orientMatrix_, &identity, options_);
     return cairo_scaled_font_status(scaled_[i]) == CAIRO_STATUS_SUCCESS &&
@@ -638,34 +642,12 @@ int TextFont::Measure(const unsigned char* text, int len, const TextSpacing& sp)
     return ClampPen(pen);
 }
 
-void TextFont::ShowGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs) const {
-    ShowRuns(cr, glyphs, drawScaled_, 1.0, 0.0, 0.0, 0.0);
-}
-
-void TextFont::ShowOrientedGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, double x0,
-                                  double baseline) const {
-    if (!hasOrientation_) {
-        // Same orientation as the escapement: the glyphs turn with the line.
-        cairo_save(cr);
-        if (angle_ != 0.0)
-            cairo_rotate(cr, -angle_);
-        cairo_translate(cr, x0, baseline);
-        ShowGlyphs(cr, glyphs);
-        cairo_restore(cr);
-        return;
-    }
-    // Pen positions along the escapement, each glyph upright in the orientation's frame. Text space
-    // (x, y) maps to (x·cos + y·sin, −x·sin + y·cos) on the y-down device.
-    const double c = std::cos(angle_), s = std::sin(angle_);
-    ShowRuns(cr, glyphs, orientScaled_, c, s, x0, baseline);
-}
-
-void TextFont::ShowRuns(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs,
-                        const std::vector<cairo_scaled_font_t*>& fonts, double c, double s, double x0,
-                        double baseline) const {
-    // Runs of one face go out together. Targets that keep text (PDF) get the characters with their
-    // glyphs, so that the text can be extracted again.
-    const bool withText = cairo_surface_has_show_text_glyphs(cairo_get_target(cr));
+void TextFont::DrawGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, double rx, double ry,
+                          double x0, double baseline, bool oriented, bool withText) const {
+    // Text space (x, y) maps to (rx + x·cos + y·sin, ry − x·sin + y·cos) on the y-down device. Runs
+    // of one face go out together.
+    const std::vector<cairo_scaled_font_t*>& fonts =
+        oriented && hasOrientation_ ? orientScaled_ : drawScaled_;
     thread_local std::vector<cairo_glyph_t> run;
     thread_local std::vector<cairo_text_cluster_t> clusters;
     thread_local std::string utf8;
@@ -678,7 +660,7 @@ void TextFont::ShowRuns(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs,
         while (end < glyphs.size() && glyphs[end].face == face) {
             const PlacedGlyph& p = glyphs[end];
             const double x = x0 + p.x;
-            run.push_back({p.index, x * c + baseline * s, -x * s + baseline * c});
+            run.push_back({p.index, rx + x * cos_ + baseline * sin_, ry - x * sin_ + baseline * cos_});
             if (withText) {
                 char buf[4];
                 const int n = EncodeUtf8(p.code, buf);

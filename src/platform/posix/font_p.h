@@ -140,14 +140,14 @@ public:
     int Layout(const unsigned char* text, int len, const TextSpacing& sp, std::vector<PlacedGlyph>& out);
     int Measure(const unsigned char* text, int len, const TextSpacing& sp);
 
-    // Draws laid-out glyphs with the pen start of the baseline at text-space origin; cr's current
-    // transform must already map text space to the device. Uses cr's current source.
-    void ShowGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs) const;
-    // Draws laid-out glyphs for a reference point at the origin of cr (device axes), the pen start at
-    // (x0, baseline) in text space, each glyph turned by the font's orientation rather than its
-    // escapement (GDI's advanced graphics mode).
-    void ShowOrientedGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, double x0,
-                            double baseline) const;
+    // Draws laid-out glyphs for a reference point at (rx, ry) in device pixels, the pen start at
+    // (x0, baseline) in text space. The glyphs are placed here, in device pixels, and drawn with
+    // fonts that carry their turn in the font matrix, so cr's transform must be the DC's base one
+    // (device pixels); cr's current source is used. Glyphs turn with the line, or by the font's
+    // orientation when `oriented` (GDI's advanced graphics mode). withText hands the characters to
+    // targets that keep text (PDF), so that the text can be extracted again.
+    void DrawGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, double rx, double ry, double x0,
+                    double baseline, bool oriented, bool withText) const;
 
 private:
     friend std::shared_ptr<TextFont> ResolveFont(const FontRequest& req);
@@ -155,9 +155,6 @@ private:
     bool Init();
     GlyphInfo Compute(char32_t code);
     bool EnsureFace(size_t i);
-    void ShowRuns(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs,
-                  const std::vector<cairo_scaled_font_t*>& fonts, double c, double s, double x0,
-                  double baseline) const;
     const GlyphInfo& GlyphLocked(char32_t code);
 
     FontRequest request_;
@@ -165,14 +162,16 @@ private:
     std::string family_;
     double angle_ = 0;
     std::vector<std::shared_ptr<FontFace>> faces_;
-    // Per face slot, made on first use (EnsureFace): unrotated (metrics), with the escapement in the
-    // CTM (drawing), and turned by the orientation (drawing in GM_ADVANCED, only when it differs).
+    // Per face slot, made on first use (EnsureFace): unrotated (metrics), turned by the escapement
+    // (drawing; the metrics font itself when unturned), and turned by the orientation (drawing in
+    // GM_ADVANCED, only when it differs). Turns are in the font matrix; the fonts' CTM is the identity.
     std::vector<cairo_scaled_font_t*> scaled_;
     std::vector<cairo_scaled_font_t*> drawScaled_;
     std::vector<cairo_scaled_font_t*> orientScaled_;
     cairo_matrix_t fontMatrix_{};
-    cairo_matrix_t drawCtm_{};
+    cairo_matrix_t drawMatrix_{};
     cairo_matrix_t orientMatrix_{};
+    double cos_ = 1.0, sin_ = 0.0; // of the escapement
     cairo_font_options_t* options_ = nullptr;
     bool hasOrientation_ = false;
     bool ansi_ = false;

@@ -176,7 +176,7 @@ void toLogical(const Dc& dc, double& x, double& y) {
 
 // ---- Cairo ----------------------------------------------------------------------------------------
 
-cairo_t* cairoFor(Dc& dc) {
+cairo_t* cairoBase(Dc& dc) {
     if (!dc.target || !dc.target->surface)
         return nullptr;
     dc.target->beforeCairo();
@@ -184,11 +184,23 @@ cairo_t* cairoFor(Dc& dc) {
         dc.cr = cairo_create(dc.target->surface);
         if (dc.pdfScale != 1.0)
             cairo_scale(dc.cr, dc.pdfScale, dc.pdfScale);
+        cairo_set_antialias(dc.cr, CAIRO_ANTIALIAS_NONE);
     }
-    cairo_save(dc.cr);
-    cairo_set_antialias(dc.cr, CAIRO_ANTIALIAS_NONE);
-    cairo_new_path(dc.cr);
     return dc.cr;
+}
+
+void cairoBaseDone(Dc& dc) {
+    if (dc.cr)
+        dc.target->afterCairo();
+}
+
+cairo_t* cairoFor(Dc& dc) {
+    cairo_t* cr = cairoBase(dc);
+    if (!cr)
+        return nullptr;
+    cairo_save(cr);
+    cairo_new_path(cr);
+    return cr;
 }
 
 void cairoDone(Dc& dc) {
@@ -200,6 +212,15 @@ void cairoDone(Dc& dc) {
 
 void setSourceColor(cairo_t* cr, COLORREF c) {
     cairo_set_source_rgb(cr, GetRValue(c) / 255.0, GetGValue(c) / 255.0, GetBValue(c) / 255.0);
+}
+
+void useSourceColor(cairo_t* cr, COLORREF c) {
+    const double r = GetRValue(c) / 255.0, g = GetGValue(c) / 255.0, b = GetBValue(c) / 255.0;
+    double r0, g0, b0, a0;
+    if (cairo_pattern_get_rgba(cairo_get_source(cr), &r0, &g0, &b0, &a0) == CAIRO_STATUS_SUCCESS && r0 == r &&
+        g0 == g && b0 == b && a0 == 1.0)
+        return;
+    cairo_set_source_rgb(cr, r, g, b);
 }
 
 } // namespace detail

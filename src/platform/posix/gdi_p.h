@@ -213,11 +213,17 @@ void toLogical(const Dc& dc, double& x, double& y);
 // ---- Cairo --------------------------------------------------------------------------------------
 
 // The DC's Cairo context in device-pixel units, with antialiasing off, ready to draw on the current
-// target (null when the DC has no target). Call cairoDone after drawing.
+// target (null when the DC has no target), in a state of its own. Call cairoDone after drawing.
 cairo_t* cairoFor(Dc& dc);
 void cairoDone(Dc& dc);
-// Sets the source of cr to a COLORREF.
+// The same context in its base state, for drawing that changes nothing of that state but its source
+// and font. Text leaves its font and colour there between calls: a saved state dropped after each
+// call would make Cairo look its scaled font up again every time. Call cairoBaseDone after drawing.
+cairo_t* cairoBase(Dc& dc);
+void cairoBaseDone(Dc& dc);
+// Sets the source of cr to a COLORREF; useSourceColor keeps a source of that colour already set.
 void setSourceColor(cairo_t* cr, COLORREF c);
+void useSourceColor(cairo_t* cr, COLORREF c);
 
 // ---- Trace --------------------------------------------------------------------------------------
 

@@ -160,37 +160,46 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
     else if (align & TA_BOTTOM)
         baseline = -m.descent;
 
+    // The background band and the lines are filled in the escapement's frame; the glyphs are placed
+    // in device pixels and drawn on the base state of the DC's Cairo context.
     const double angle = font.angle();
     const double ca = std::cos(angle), sa = std::sin(angle);
-    if (cairo_t* cr = cairoFor(*dc)) {
-        // Background and lines in the escapement's frame; the glyphs too, unless the advanced graphics
-        // mode turns them by the orientation instead.
-        const bool oriented = dc->st.graphicsMode == GM_ADVANCED && font.HasOwnOrientation();
-        cairo_save(cr);
+    const FontRequest& r = font.request();
+    const bool opaque = dc->st.bkMode == OPAQUE;
+    auto fillBands = [&](bool background) {
+        cairo_t* cr = cairoFor(*dc);
+        if (!cr)
+            return;
         cairo_translate(cr, rx, ry);
-        cairo_save(cr);
         if (angle != 0.0)
             cairo_rotate(cr, -angle);
         cairo_translate(cr, x0, baseline);
-        if (dc->st.bkMode == OPAQUE) {
+        if (background) {
             setSourceColor(cr, dc->st.bkColor);
             FillBand(cr, 0, -m.ascent, width, m.height);
-        }
-        setSourceColor(cr, dc->st.textColor);
-        if (!oriented)
-            font.ShowGlyphs(cr, glyphs);
-        if (font.request().underline)
-            FillBand(cr, 0, m.underlinePos, width, m.underlineThickness);
-        if (font.request().strikeOut)
-            FillBand(cr, 0, -m.strikeoutPos, width, m.strikeoutThickness);
-        cairo_restore(cr);
-        if (oriented) {
+        } else {
             setSourceColor(cr, dc->st.textColor);
-            font.ShowOrientedGlyphs(cr, glyphs, x0, baseline);
+            if (r.underline)
+                FillBand(cr, 0, m.underlinePos, width, m.underlineThickness);
+            if (r.strikeOut)
+                FillBand(cr, 0, -m.strikeoutPos, width, m.strikeoutThickness);
         }
-        cairo_restore(cr);
         cairoDone(*dc);
+    };
+    if (opaque)
+        fillBands(true);
+    if (!glyphs.empty()) {
+        if (cairo_t* cr = cairoBase(*dc)) {
+            useSourceColor(cr, dc->st.textColor);
+            const bool oriented = dc->st.graphicsMode == GM_ADVANCED;
+            const bool withText =
+                !dc->target->isImage && cairo_surface_has_show_text_glyphs(dc->target->surface);
+            font.DrawGlyphs(cr, glyphs, rx, ry, x0, baseline, oriented, withText);
+            cairoBaseDone(*dc);
+        }
     }
+    if (r.underline || r.strikeOut)
+        fillBands(false);
 
     // TA_UPDATECP: left-aligned text leaves the current position at its end, right-aligned text at
     // its start; centred text leaves it where it was.
