@@ -351,6 +351,20 @@ std::shared_ptr<FontFace> MatchFamily(const std::string& family, bool bold, bool
     return result;
 }
 
+// A copy of the font options of image surfaces, which Cairo merges into the options of every font
+// that draws on one. Fonts made with these options are the very fonts that Cairo draws with on our
+// image devices, so that a context keeps the font it is given instead of looking up its own.
+cairo_font_options_t* ImageFontOptions() {
+    static cairo_font_options_t* const image = [] {
+        cairo_font_options_t* o = cairo_font_options_create();
+        cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
+        cairo_surface_get_font_options(s, o);
+        cairo_surface_destroy(s);
+        return o;
+    }();
+    return cairo_font_options_copy(image);
+}
+
 // Font cache per request. Fonts are shared with the handles that hold them, so dropping the cache
 // when it grows large frees only fonts nobody uses.
 constexpr size_t kFontCacheLimit = 512;
@@ -500,7 +514,7 @@ bool TextFont::Init() {
     hasOrientation_ = (orient - esc) % 3600 != 0;
     cairo_matrix_init_rotate(&turn, -orient * (3.14159265358979323846 / 1800.0));
     cairo_matrix_multiply(&orientMatrix_, &fontMatrix_, &turn);
-    options_ = cairo_font_options_create();
+    options_ = ImageFontOptions();
     cairo_font_options_set_antialias(options_, CAIRO_ANTIALIAS_NONE);
     cairo_font_options_set_hint_metrics(options_, CAIRO_HINT_METRICS_ON);
     cairo_font_options_set_hint_style(options_, CAIRO_HINT_STYLE_FULL);
