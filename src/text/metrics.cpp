@@ -233,7 +233,8 @@ mgPoint CFontFormat::GetTextExtentPointA(const CGraphSystem* gs, const char* tex
     if (dc == nullptr)
         return mgPoint(0.0, 0.0);
     // Measuring is not reentrant; one layout per thread keeps its characters' storage.
-    thread_local LineLayout layout;
+    thread_local LineLayout perThread;
+    LineLayout& layout = perThread;
     layout.Clear();
     const int oldMode = ::SetGraphicsMode(dc, GM_ADVANCED);
     {
