@@ -387,22 +387,23 @@ bool FontRequest::operator==(const FontRequest& o) const {
 }
 
 size_t FontRequestHash::operator()(const FontRequest& r) const {
-    // FNV-1a over the fields; the face name up to its terminator.
-    uint64_t h = 1469598103934665603ull;
+    // Multiply-xorshift over the fields, eight bytes at a time; the face name as the cache keeps it,
+    // zero after its terminator.
+    uint64_t h = 0x2545F4914F6CDD1Dull;
     auto mix = [&h](uint64_t v) {
-        for (int i = 0; i < 8; ++i) {
-            h ^= (v >> (8 * i)) & 0xFF;
-            h *= 1099511628211ull;
-        }
+        h = (h ^ v) * 0x9E3779B97F4A7C15ull;
+        h ^= h >> 29;
     };
     mix(static_cast<uint32_t>(r.height) | (static_cast<uint64_t>(static_cast<uint32_t>(r.width)) << 32));
     mix(static_cast<uint32_t>(r.escapement) |
         (static_cast<uint64_t>(static_cast<uint32_t>(r.orientation)) << 32));
     mix(static_cast<uint32_t>(r.weight) | (uint64_t{r.italic} << 32) | (uint64_t{r.underline} << 33) |
         (uint64_t{r.strikeOut} << 34) | (uint64_t{r.charSet} << 40) | (uint64_t{r.pitchAndFamily} << 48));
-    for (size_t i = 0; i < sizeof(r.faceName) && r.faceName[i]; ++i) {
-        h ^= static_cast<unsigned char>(r.faceName[i]);
-        h *= 1099511628211ull;
+    static_assert(sizeof(r.faceName) % 8 == 0, "the face name hashes in whole words");
+    for (size_t i = 0; i < sizeof(r.faceName); i += 8) {
+        uint64_t v;
+        std::memcpy(&v, r.faceName + i, 8);
+        mix(v);
     }
     return static_cast<size_t>(h);
 }
@@ -662,9 +663,16 @@ void TextFont::DrawGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, d
     // of one face go out together.
     const std::vector<cairo_scaled_font_t*>& fonts =
         oriented && hasOrientation_ ? orientScaled_ : drawScaled_;
-    thread_local std::vector<cairo_glyph_t> run;
-    thread_local std::vector<cairo_text_cluster_t> clusters;
-    thread_local std::string utf8;
+    struct Runs {
+        std::vector<cairo_glyph_t> glyphs;
+        std::vector<cairo_text_cluster_t> clusters;
+        std::string utf8;
+    };
+    thread_local Runs perThread;
+    Runs& runs = perThread;
+    std::vector<cairo_glyph_t>& run = runs.glyphs;
+    std::vector<cairo_text_cluster_t>& clusters = runs.clusters;
+    std::string& utf8 = runs.utf8;
     for (size_t start = 0; start < glyphs.size();) {
         const uint16_t face = glyphs[start].face;
         size_t end = start;
@@ -699,7 +707,8 @@ void TextFont::DrawGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, d
 
 std::shared_ptr<TextFont> ResolveFont(const FontRequest& req) {
     FontRequest key = req;
-    key.faceName[sizeof(key.faceName) - 1] = '\0';
+    const size_t nameLength = strnlen(key.faceName, sizeof(key.faceName) - 1);
+    std::memset(key.faceName + nameLength, 0, sizeof(key.faceName) - nameLength);
     std::lock_guard<std::mutex> lock(Mutex());
     auto& cache = FontCache();
     auto it = cache.find(key);

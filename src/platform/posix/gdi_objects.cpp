@@ -55,11 +55,6 @@ constexpr int kDefaultBitmapIndex = 1000;
 GdiObject::GdiObject(ObjKind k) : kind(k) {}
 GdiObject::~GdiObject() = default;
 
-Font::~Font() {
-    if (engineData && engineFree)
-        engineFree(engineData);
-}
-
 void registerObject(GdiObject* obj, bool counted) {
     Registry& r = registry();
     obj->serial = r.nextSerial++;

@@ -54,11 +54,9 @@ struct Brush : GdiObject {
 struct Font : GdiObject {
     Font() : GdiObject(ObjKind::Font) {}
     LOGFONTA lf{};
-    // Per-font data of the font engine (matched face, metrics), made on first use and freed with
-    // the font by engineFree.
-    void* engineData = nullptr;
-    void (*engineFree)(void*) = nullptr;
-    ~Font() override;
+    // The font engine's font for the LOGFONTA under MM_TEXT (matched faces, metrics), resolved on
+    // first use and released with the handle.
+    std::shared_ptr<void> engineFont;
 };
 
 // A drawing target shared between Cairo and our direct pixel loops. Before direct writes Cairo's

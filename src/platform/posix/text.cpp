@@ -36,15 +36,6 @@ FontRequest RequestFor(const LOGFONTA& lf, double sx, double sy) {
     return r;
 }
 
-// What a font handle keeps of the engine: its font realised under MM_TEXT.
-struct FontHandleData {
-    std::shared_ptr<TextFont> font;
-};
-
-void FreeFontHandleData(void* p) {
-    delete static_cast<FontHandleData*>(p);
-}
-
 // The realised font of a DC's selected font, and the device-to-logical scales of its metrics.
 struct DcFont {
     std::shared_ptr<TextFont> hold; // set only for fonts realised for another mapping mode
@@ -57,20 +48,20 @@ bool FontOf(Dc& dc, DcFont& out) {
     Font* handle = dc.st.font;
     if (!handle)
         return false;
-    out.sx = std::fabs(deviceScaleX(dc));
-    out.sy = std::fabs(deviceScaleY(dc));
-    if (!(out.sx > 0) || !(out.sy > 0) || !std::isfinite(out.sx) || !std::isfinite(out.sy))
-        return false;
+    if (dc.st.mapMode != MM_TEXT) {
+        out.sx = std::fabs(deviceScaleX(dc));
+        out.sy = std::fabs(deviceScaleY(dc));
+        if (!(out.sx > 0) || !(out.sy > 0) || !std::isfinite(out.sx) || !std::isfinite(out.sy))
+            return false;
+    }
     if (out.sx == 1.0 && out.sy == 1.0) {
-        if (!handle->engineData) {
-            auto font = ResolveFont(RequestFor(handle->lf, 1.0, 1.0));
-            if (!font)
+        if (!handle->engineFont) {
+            handle->engineFont = ResolveFont(RequestFor(handle->lf, 1.0, 1.0));
+            if (!handle->engineFont)
                 return false;
-            handle->engineData = new FontHandleData{std::move(font)};
-            handle->engineFree = FreeFontHandleData;
         }
-        out.font = static_cast<FontHandleData*>(handle->engineData)->font.get();
-        return out.font != nullptr;
+        out.font = static_cast<TextFont*>(handle->engineFont.get());
+        return true;
     }
     out.hold = ResolveFont(RequestFor(handle->lf, out.sx, out.sy));
     out.font = out.hold.get();
