@@ -137,6 +137,11 @@ void LayoutLine(const CFontFormat& f, FontPair& fonts, HDC dc, const char* text,
         out.width += static_cast<double>(out.chars.size() - 1) * out.gap;
 }
 
+LineLayout& ThreadLayout() {
+    thread_local LineLayout layout;
+    return layout;
+}
+
 bool IsUprightLine(const CFontFormat& f) {
     if (f.TextDirect() != 1 || std::fabs(f.Angle()) < kTinyAngle)
         return false;
@@ -232,9 +237,7 @@ mgPoint CFontFormat::GetTextExtentPointA(const CGraphSystem* gs, const char* tex
     HDC dc = hdc != nullptr ? hdc : ::GetDC(nullptr);
     if (dc == nullptr)
         return mgPoint(0.0, 0.0);
-    // Measuring is not reentrant; one layout per thread keeps its characters' storage.
-    thread_local LineLayout perThread;
-    LineLayout& layout = perThread;
+    LineLayout& layout = ThreadLayout();
     layout.Clear();
     const int oldMode = ::SetGraphicsMode(dc, GM_ADVANCED);
     {

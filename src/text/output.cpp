@@ -162,10 +162,7 @@ void CFontFormat::TextOutA(CGraphSystem* gs, HDC hdc, double x, double y, mgPoin
     {
         const bool upright = IsUprightLine(*this);
         FontPair fonts(*this, gs, dc, upright);
-        // Output is not reentrant; one layout per thread keeps its characters' storage. (The
-        // reference spares a look-up of the thread's copy at every use.)
-        thread_local LineLayout perThread;
-        LineLayout& L = perThread;
+        LineLayout& L = ThreadLayout();
         L.Clear();
         if (fonts.ok())
             LayoutLine(*this, fonts, dc, text, n, L);

@@ -99,6 +99,11 @@ struct LineLayout {
     double SlotLength(size_t k) const;
 };
 
+// The calling thread's layout, whose characters' storage stays for the next line: measuring and
+// output are not reentrant and never nest. Taken once per call, since the compiler looks a
+// thread's own variable up again at every use.
+LineLayout& ThreadLayout();
+
 // Measures text[0..n) (one line) in fonts selected into dc; a character that cannot be measured
 // ends the line. Fills every field of out.
 void LayoutLine(const CFontFormat& f, FontPair& fonts, HDC dc, const char* text, int n, LineLayout& out);

@@ -657,19 +657,32 @@ int TextFont::Measure(const unsigned char* text, int len, const TextSpacing& sp)
     return ClampPen(pen);
 }
 
+namespace {
+
+// One face's run of placed glyphs as Cairo takes them, with their characters for targets that keep
+// text.
+struct GlyphRuns {
+    std::vector<cairo_glyph_t> glyphs;
+    std::vector<cairo_text_cluster_t> clusters;
+    std::string utf8;
+};
+
+// The calling thread's run storage. Out of line, so that a caller looks the thread's copy up once
+// rather than at every use.
+__attribute__((noinline)) GlyphRuns& ThreadGlyphRuns() {
+    thread_local GlyphRuns runs;
+    return runs;
+}
+
+} // namespace
+
 void TextFont::DrawGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, double rx, double ry,
                           double x0, double baseline, bool oriented, bool withText) const {
     // Text space (x, y) maps to (rx + x·cos + y·sin, ry − x·sin + y·cos) on the y-down device. Runs
     // of one face go out together.
     const std::vector<cairo_scaled_font_t*>& fonts =
         oriented && hasOrientation_ ? orientScaled_ : drawScaled_;
-    struct Runs {
-        std::vector<cairo_glyph_t> glyphs;
-        std::vector<cairo_text_cluster_t> clusters;
-        std::string utf8;
-    };
-    thread_local Runs perThread;
-    Runs& runs = perThread;
+    GlyphRuns& runs = ThreadGlyphRuns();
     std::vector<cairo_glyph_t>& run = runs.glyphs;
     std::vector<cairo_text_cluster_t>& clusters = runs.clusters;
     std::string& utf8 = runs.utf8;

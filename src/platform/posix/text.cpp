@@ -84,7 +84,9 @@ int ToLogical(int px, double s) {
     return s == 1.0 ? px : static_cast<int>(std::lround(px / s));
 }
 
-std::vector<PlacedGlyph>& Scratch() {
+// The calling thread's glyph storage. Out of line, so that a caller looks the thread's copy up once
+// rather than at every use.
+__attribute__((noinline)) std::vector<PlacedGlyph>& Scratch() {
     thread_local std::vector<PlacedGlyph> glyphs;
     return glyphs;
 }
