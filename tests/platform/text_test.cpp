@@ -690,6 +690,83 @@ TEST(TextDraw, TextColourAndTransparentBackground) {
         }
 }
 
+// A run of text calls with other drawing between them: every call draws what it draws on a device
+// of its own, in the font and text colour selected at its moment, whatever the calls before it left
+// behind, and the other drawing keeps its own colour.
+TEST(TextDraw, EachCallDrawsAsIfAloneAmongOtherDrawing) {
+    const LOGFONTA hei = MakeLogFont(kHei, -26);
+    const LOGFONTA times = MakeLogFont("Times New Roman", -26, 0, FW_BOLD, ANSI_CHARSET);
+    const LOGFONTA turned = MakeLogFont(kSong, -20, 900);
+    struct Call {
+        const LOGFONTA* font;
+        COLORREF colour;
+        int x, y;
+        const char* text;
+    };
+    // Black last: the colour a fresh drawing state starts with.
+    const Call calls[] = {{&hei, RGB(200, 0, 0), 10, 10, kShiXian},
+                          {&times, RGB(0, 0, 200), 150, 10, "Wave"},
+                          {&turned, RGB(200, 0, 0), 300, 120, kZhongWen},
+                          {&hei, RGB(0, 0, 200), 10, 60, kZhongWen},
+                          {&times, RGB(0, 0, 0), 150, 60, "Wave"}};
+    auto draw = [](HDC dc, const Call& call) {
+        HFONT f = CreateFontIndirectA(call.font);
+        HGDIOBJ old = SelectObject(dc, f);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, call.colour);
+        SetTextAlign(dc, TA_LEFT | TA_TOP);
+        EXPECT_TRUE(TextOutA(dc, call.x, call.y, call.text, static_cast<int>(std::strlen(call.text))));
+        SelectObject(dc, old);
+        DeleteObject(f);
+    };
+
+    // A wide green line below the texts, drawn by other means.
+    auto line = [](HDC dc, int i) {
+        const LOGBRUSH green{BS_SOLID, RGB(0, 160, 0), 0};
+        HPEN pen = ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_FLAT, 5, &green, 0, nullptr);
+        HGDIOBJ old = SelectObject(dc, pen);
+        MoveToEx(dc, 10, 150 + 8 * i, nullptr);
+        LineTo(dc, 250, 150 + 8 * i);
+        SelectObject(dc, old);
+        DeleteObject(pen);
+    };
+    const int n = static_cast<int>(std::size(calls));
+
+    auto all = Device::CreateImage(400, 200);
+    HDC dc = all->GetDC();
+    for (int i = 0; i < n; ++i) {
+        const int saved = SaveDC(dc);
+        draw(dc, calls[i]);
+        RestoreDC(dc, saved);
+        line(dc, i);
+    }
+
+    // The same calls, each on a device of its own, and the lines on one more.
+    std::vector<COLORREF> expected(400 * 200, RGB(255, 255, 255));
+    auto overlay = [&expected](const Device& alone, COLORREF colour, const char* what) {
+        const std::vector<COLORREF> px = Snapshot(alone);
+        long ink = 0;
+        for (size_t k = 0; k < px.size(); ++k)
+            if (px[k] != RGB(255, 255, 255)) {
+                EXPECT_EQ(expected[k], RGB(255, 255, 255)) << what << " overlaps another call";
+                EXPECT_EQ(px[k], colour) << what;
+                expected[k] = px[k];
+                ++ink;
+            }
+        EXPECT_GT(ink, 20) << what;
+    };
+    for (const Call& call : calls) {
+        auto alone = Device::CreateImage(400, 200);
+        draw(alone->GetDC(), call);
+        overlay(*alone, call.colour, call.text);
+    }
+    auto lines = Device::CreateImage(400, 200);
+    for (int i = 0; i < n; ++i)
+        line(lines->GetDC(), i);
+    overlay(*lines, RGB(0, 160, 0), "the lines");
+    EXPECT_TRUE(Snapshot(*all) == expected);
+}
+
 // Text drawn into a memory DC's bitmap and copied out is the text drawn on the device itself (the
 // view draws through such a cache bitmap).
 TEST(TextDraw, MemoryDcDrawsLikeTheDevice) {
