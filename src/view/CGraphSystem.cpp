@@ -1,12 +1,16 @@
-// CGraphSystem: construction, copying, destruction, line type selection and the path store.
+// CGraphSystem: construction, copying, destruction, line type selection and the path store with its
+// drawing.
 #include "view/CGraphSystem_p.h"
 
 #include <new>
+#include <vector>
 
 #include "algorithms/helpers.h"
 #include "linetype/CLineType.h"
 #include "text/CFontFormat.h"
+#include "view/CGraphCanvas.h"
 
+using draft2d::detail::DevicePixel;
 using draft2d::detail::ViewPath;
 
 const double CGraphSystem::MAX_USER_SCRMM = 1000.0;
@@ -143,9 +147,23 @@ void CGraphSystem::SetLineType(const char* name, double scale) {
 const char* CGraphSystem::GetLineType() const {
     if (state->lineType == nullptr)
         return nullptr;
-    // The name is copied into the state block so that the text stays valid after the call.
-    state->lineTypeName = state->lineType->GetName();
+    // The name is copied into the state block so that the text stays valid after the call. A line
+    // type its registry has dropped since it was selected draws as the solid line, so that is its
+    // name.
+    const CLineType* lt = LiveLineType(state->lineType);
+    state->lineTypeName = lt != nullptr ? lt->GetName() : CLineTypes::c_solidLine.GetName();
     return state->lineTypeName.c_str();
+}
+
+CLineType* CGraphSystem::LiveLineType(CLineType* lt) const {
+    if (lt == nullptr || lt == &CLineTypes::c_solidLine)
+        return lt;
+    const unsigned n = lineTypes->GetCount();
+    for (unsigned i = 0; i < n; ++i) {
+        if (lineTypes->GetItem(i) == lt)
+            return lt;
+    }
+    return nullptr;
 }
 
 double CGraphSystem::GetLineScale() const {
@@ -193,5 +211,43 @@ void CGraphSystem::AddToPath(double x, double y, int newPath) {
         path->points.push_back(mgPoint(x, y));
     } catch (const std::bad_alloc&) {
         // The point is dropped; the paths collected so far stay intact.
+    }
+}
+
+void CGraphSystem::DrawPath() {
+    HDC dc = GetDrawDC();
+    if (dc == nullptr)
+        return;
+    for (const std::unique_ptr<ViewPath>& path : state->paths) {
+        std::deque<mgPoint>& pts = path->points;
+        const size_t n = pts.size();
+        if (n < 2)
+            continue;
+        // The line type may have left its registry since the path was opened: the solid line then.
+        CLineType* lt = LiveLineType(path->lineType);
+        if (lt == nullptr)
+            lt = lineTypes->Find(nullptr);
+        if (lt != nullptr) {
+            lt->DrawLine(this, dc, &pts, state->viewScale * path->lineScale);
+        } else {
+            for (size_t i = 0; i < n; ++i) {
+                const mgPoint& a = pts[i];
+                const mgPoint& b = pts[(i + 1) % n];
+                DrawLinePx(dc, a.x(), a.y(), b.x(), b.y());
+            }
+        }
+        // A closed outline of more than three points is filled, over its inside, under a solid or
+        // hatched brush, without a pen.
+        if (n > 3 && mg_distance(pts.front(), pts.back()) < 2.0) {
+            CGraphCanvas canvas(this, nullptr, 0);
+            const int style = canvas.GetBrushStyle();
+            if (style == BS_SOLID || style == BS_HATCHED) {
+                canvas.SetPen(static_cast<HPEN>(::GetStockObject(NULL_PEN)));
+                std::vector<POINT> poly(n);
+                for (size_t i = 0; i < n; ++i)
+                    poly[i] = POINT{DevicePixel(pts[i].x()), DevicePixel(pts[i].y())};
+                ::Polygon(dc, poly.data(), static_cast<int>(n));
+            }
+        }
     }
 }

@@ -347,9 +347,11 @@ public:
     // The same shapes with their points mapped through m into paper millimetres.
     void DrawMatrixLine(const mgMatrix& m, const mgPoint& p1, const mgPoint& p2);
     void DrawMatrixCircle(const mgMatrix& m, const mgPoint& c, double r);
-    void DrawMatrixArc(const mgMatrix& m, const mgPoint& c, double r, double start, double sweep, arc_type at);
+    void DrawMatrixArc(const mgMatrix& m, const mgPoint& c, double r, double start, double sweep,
+                       arc_type at);
     // The arc from p1 through p2 to p3; nothing when the three points admit no circle.
-    void DrawMatrixArc(const mgMatrix& m, const mgPoint& p1, const mgPoint& p2, const mgPoint& p3, arc_type at);
+    void DrawMatrixArc(const mgMatrix& m, const mgPoint& p1, const mgPoint& p2, const mgPoint& p3,
+                       arc_type at);
     void DrawMatrixRect(const mgMatrix& m, const mgRect& r, double angle, double x, double y);
     void DrawMatrixPolyline(const mgMatrix& m, int n, const double* xs, const double* ys, int closed);
     void DrawMatrixPolyline(const mgMatrix& m, int n, const mgPoint* pts, int closed);
@@ -386,8 +388,8 @@ public:
     // Both fits convert the points to screen pixels and append the sampled curve to curve (never
     // clearing it); step and tolerance are pixels. false, with nothing appended, on bad arguments,
     // too few distinct points or a singular system.
-    bool FitClampedSpline(mgFitCurve& curve, int n, const double* xs, const double* ys, int closed, double step,
-                          double tolerance, coord_type ct);
+    bool FitClampedSpline(mgFitCurve& curve, int n, const double* xs, const double* ys, int closed,
+                          double step, double tolerance, coord_type ct);
     bool FitCubicSpline(mgFitCurve& curve, int n, const double* xs, const double* ys, double step,
                         double tolerance, coord_type ct, int flags, double sx0, double sy0, double sx1,
                         double sy1);
@@ -421,4 +423,13 @@ protected:
 private:
     void ReleaseCache();
     void DropBitmapsNotFitting();
+
+    // The frame of every drawing call: BeginShape starts the call's own paths (autoDrawPath) and
+    // tells whether the shape goes to the path store (true) or straight to GDI; EndShape draws and
+    // clears the call's paths.
+    bool BeginShape();
+    void EndShape();
+    // lt when it is still the solid line or registered in lineTypes, else null: a registry may
+    // have replaced or destroyed a line type since the view or a path took its pointer.
+    CLineType* LiveLineType(CLineType* lt) const;
 };

@@ -52,6 +52,33 @@ inline int32_t TruncPixel(double v) {
     return static_cast<int32_t>(v);
 }
 
+// Device coordinates of drawing. Whatever the zoom, coordinates reaching GDI stay inside a guard
+// box of +-2^26 pixels: far outside any device, yet small enough that GDI's own arithmetic on them
+// (Windows keeps 27-bit device coordinates in places) cannot overflow. Segments are clipped to it in
+// double precision (see DrawLinePx and the polylines), so they keep their direction; other
+// coordinates saturate to it. Callers skip shapes whose coordinates are not finite; NaN gives 0.
+constexpr double kGuardPixels = 67108864.0;
+
+inline int32_t GuardPixel(double v) {
+    if (!(v == v))
+        return 0;
+    if (v >= kGuardPixels)
+        return static_cast<int32_t>(kGuardPixels);
+    if (v <= -kGuardPixels)
+        return -static_cast<int32_t>(kGuardPixels);
+    return static_cast<int32_t>(v);
+}
+
+// A drawing coordinate rounded (add 0.5, truncate toward zero) into the guard box.
+inline int32_t DevicePixel(double v) {
+    return GuardPixel(v + 0.5);
+}
+
+// A drawing coordinate truncated toward zero into the guard box.
+inline int32_t DevicePixelTrunc(double v) {
+    return GuardPixel(v);
+}
+
 } // namespace draft2d::detail
 
 struct CGraphSystem::State {

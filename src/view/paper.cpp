@@ -1,6 +1,9 @@
 // CGraphSystem: the paper sheet, from paper (0, 0) to paperSize in millimetres, and the grid.
 #include "view/CGraphSystem_p.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "view/CGraphCanvas.h"
 
 using draft2d::detail::RoundPixel;
@@ -42,6 +45,129 @@ void CGraphSystem::GetPaperRectPixel(RECT& r) const {
         r.right = kPixelLimit;
     if (r.bottom > kPixelLimit)
         r.bottom = kPixelLimit;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drawing the sheet
+//
+// On a display the sheet is its pixel rectangle R filled with the background colour, framed one
+// pixel outside R in the background's contrast colour and, on a white background, given a 3-pixel
+// shadow along its right and lower edges. On a printer only the outline is drawn, through the
+// current line type.
+
+namespace {
+
+// Frame, shadow and fill of the sheet R on a display, with the pens of canvas.
+void DrawSheetOnDisplay(CGraphSystem& view, CGraphCanvas& canvas, HDC dc, RECT r) {
+    ::InflateRect(&r, 1, 1);
+    canvas.SetPen(0, 0xFFFFFFFF, PS_SOLID);
+    ::Rectangle(dc, r.left, r.top, r.right, r.bottom);
+    if (view.GetBkColor() == 0xFFFFFF) {
+        canvas.SetPen(-3, ::GetSysColor(COLOR_BTNSHADOW), PS_SOLID);
+        ::MoveToEx(dc, r.right + 1, r.top + 3, nullptr);
+        ::LineTo(dc, r.right + 1, r.bottom + 1);
+        ::MoveToEx(dc, r.left + 3, r.bottom + 1, nullptr);
+        ::LineTo(dc, r.right + 1, r.bottom + 1);
+    }
+    ::InflateRect(&r, -1, -1);
+    HBRUSH fill = ::CreateSolidBrush(static_cast<COLORREF>(view.GetBkColor()));
+    if (fill != nullptr) {
+        ::FillRect(dc, &r, fill);
+        ::DeleteObject(fill);
+    }
+}
+
+// The k range [first, last] of lines at origin + k * step, k = 1 .. count - 1, that fall within
+// [lo, hi]; empty (first > last) when there are none or the step is not positive.
+void VisibleDivisions(double origin, double step, long long count, double lo, double hi, long long& first,
+                      long long& last) {
+    first = 1;
+    last = 0;
+    if (step <= 0 || count < 2)
+        return;
+    const double a = std::ceil((lo - origin) / step), b = std::floor((hi - origin) / step);
+    first = static_cast<long long>(std::max(a, 1.0));
+    last = static_cast<long long>(std::min(b, static_cast<double>(count - 1)));
+}
+
+} // namespace
+
+void CGraphSystem::DrawPaper(const RECT* r) {
+    const mgPoint& size = state->paperSize;
+    HDC dc = GetDrawDC();
+    if (size.x() < kMinPaperSide || size.y() < kMinPaperSide || dc == nullptr)
+        return;
+    CGraphCanvas canvas(this, dc, 1);
+    RECT sheet;
+    if (r != nullptr)
+        sheet = *r;
+    else
+        GetPaperRectPixel(sheet);
+    if (state->isPrint) {
+        DrawRect(mgRect(&sheet), 0, 0, 0, COORD_SCREEN);
+        return;
+    }
+    DrawSheetOnDisplay(*this, canvas, dc, sheet);
+}
+
+void CGraphSystem::DrawPaper2(int nx, int ny, double ml, double mt, double mr, double mb) {
+    using draft2d::detail::GuardPixel;
+    const mgPoint& size = state->paperSize;
+    if (size.x() < kMinPaperSide || size.y() < kMinPaperSide || nx < 1 || ny < 1)
+        return;
+    const double scale = state->viewScale;
+    ml *= scale;
+    mt *= scale;
+    mr *= scale;
+    mb *= scale;
+    if (!std::isfinite(ml) || !std::isfinite(mt) || !std::isfinite(mr) || !std::isfinite(mb))
+        return;
+    // One cell is the sheet less its margins; the layout grows from the sheet to the right and up.
+    // Sums are taken in double and brought into the guard box, so huge counts cannot overflow.
+    RECT sheet;
+    GetPaperRectPixel(sheet);
+    const double w = GuardPixel(sheet.right - sheet.left - ml - mr);
+    const double h = GuardPixel(sheet.bottom - sheet.top - mt - mb);
+    RECT p = sheet;
+    p.right = GuardPixel(sheet.right + (nx - 1.0) * w);
+    p.top = GuardPixel(sheet.top - (ny - 1.0) * h);
+    if (state->isPrint) {
+        DrawRect(mgRect(&p), 0, 0, 0, COORD_SCREEN);
+        return;
+    }
+    HDC dc = GetDrawDC();
+    if (dc == nullptr)
+        return;
+    CGraphCanvas canvas(this, dc, 1);
+    DrawSheetOnDisplay(*this, canvas, dc, p);
+
+    const int left = GuardPixel(p.left + ml), top = GuardPixel(p.top + mt);
+    const int right = GuardPixel(p.right - mr), bottom = GuardPixel(p.bottom - mb);
+    canvas.SetPen(0, 0xFFFFFFFF, PS_SOLID);
+    ::Rectangle(dc, left, top, right, bottom);
+
+    // Division lines, only those that can be seen: inside the clip rectangle, or the window.
+    const mgRect& clip = state->clipRect;
+    double xlo = 0, xhi = state->width, ylo = 0, yhi = state->height;
+    if (!clip.isEmpty()) {
+        xlo = clip.left();
+        xhi = clip.right();
+        ylo = clip.top(); // screen clip rectangles keep the larger y in bottom
+        yhi = clip.bottom();
+    }
+    long long first, last;
+    VisibleDivisions(top, h, ny, ylo, yhi, first, last);
+    for (long long k = first; k <= last; ++k) {
+        const int y = GuardPixel(top + k * h);
+        ::MoveToEx(dc, left, y, nullptr);
+        ::LineTo(dc, right, y);
+    }
+    VisibleDivisions(left, w, nx, xlo, xhi, first, last);
+    for (long long k = first; k <= last; ++k) {
+        const int x = GuardPixel(left + k * w);
+        ::MoveToEx(dc, x, top, nullptr);
+        ::LineTo(dc, x, bottom);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
