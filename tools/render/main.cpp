@@ -308,7 +308,7 @@ int main(int argc, char** argv) {
             for (const auto& u : report.undrawn) {
                 fprintf(stderr,
                         "draft2d-render: %zu %s rows not drawn: this build of the library cannot draw them\n",
-                        u.second, KindName(u.first));
+                        u.second, u.first.c_str());
             }
         }
         if (o.stats) {

@@ -16,6 +16,8 @@ namespace draft2d::script {
 
 namespace {
 
+constexpr double kPi = 3.14159265358979323846;
+
 CGraphSystem::coord_type Coords(const Entity& e) {
     return e.space == Space::Paper ? CGraphSystem::COORD_PAPER : CGraphSystem::COORD_USER;
 }
@@ -38,13 +40,104 @@ void ApplyStyle(CGraphSystem& view, CGraphCanvas& canvas, const Style& style) {
     view.SetLineType(style.lineType.empty() ? nullptr : style.lineType.c_str(), style.lineScale);
 }
 
+// The numbers of a point list as the two arrays the view takes.
+void SplitPoints(const std::vector<double>& v, std::vector<double>& xs, std::vector<double>& ys) {
+    xs.clear();
+    ys.clear();
+    for (size_t i = 0; i + 1 < v.size(); i += 2) {
+        xs.push_back(v[i]);
+        ys.push_back(v[i + 1]);
+    }
+}
+
+// A linear dimension: extension lines from the measured points, the dimension line offset to the
+// left of p1 -> p2 with a filled arrow at each end pointing outward to the extension lines, and the
+// text centred above the dimension line, turned so that it reads from the left or from below.
+// Sizes of the arrows and gaps are paper millimetres, converted to the row's space.
+void DrawDimension(CGraphSystem& view, CGraphCanvas& canvas, const Entity& e, DrawReport& report) {
+    const double mm = e.space == Space::Paper ? 1.0 : 1.0 / view.GetUserToMm();
+    const mgPoint p1(e.v[0], e.v[1]), p2(e.v[2], e.v[3]);
+    const double offset = e.v[4];
+    const double length = std::hypot(p2.x() - p1.x(), p2.y() - p1.y());
+    const mgPoint u((p2.x() - p1.x()) / length, (p2.y() - p1.y()) / length);
+    const mgPoint n(-u.y(), u.x());
+    const double side = offset < 0 ? -1.0 : 1.0;
+    auto at = [](const mgPoint& p, const mgPoint& d, double k) {
+        return mgPoint(p.x() + d.x() * k, p.y() + d.y() * k);
+    };
+    const mgPoint a = at(p1, n, offset), b = at(p2, n, offset);
+    const CGraphSystem::coord_type ct = Coords(e);
+    // Extension lines start 1 mm off the object and run 2 mm past the dimension line.
+    if (std::fabs(offset) > 1.0 * mm) {
+        view.DrawLine(at(p1, n, side * 1.0 * mm), at(a, n, side * 2.0 * mm), ct);
+        view.DrawLine(at(p2, n, side * 1.0 * mm), at(b, n, side * 2.0 * mm), ct);
+    }
+    view.DrawLine(a, b, ct);
+    // Arrows 3 mm long and 1 mm wide, filled with the pen's colour and drawn without a line type.
+    const double len = std::min(3.0 * mm, length / 3.0), half = len / 6.0;
+    const mgPoint heads[2][3] = {
+        {a, at(at(a, u, len), n, half), at(at(a, u, len), n, -half)},
+        {b, at(at(b, u, -len), n, half), at(at(b, u, -len), n, -half)},
+    };
+    view.SetLineType(nullptr, 1.0);
+    canvas.SetSolidBrush(view.CalcDrawColor(e.style.colour));
+    for (const auto& head : heads) {
+        view.DrawPolyline(3, head, 1, ct);
+    }
+    ApplyStyle(view, canvas, e.style);
+    // The text is drawn once the library writes text.
+    ++report.undrawn["dim text"];
+}
+
 // Draws one entity; false when this build has no drawing call for its kind.
-bool DrawEntity(CGraphSystem& view, CGraphCanvas& canvas, const Entity& e) {
+bool DrawEntity(CGraphSystem& view, CGraphCanvas& canvas, const Entity& e, DrawReport& report) {
     if (!IsDrawn(e.kind)) {
         return false;
     }
     ApplyStyle(view, canvas, e.style);
-    (void)Coords;
+    const std::vector<double>& v = e.v;
+    const CGraphSystem::coord_type ct = Coords(e);
+    switch (e.kind) {
+    case Kind::Line:
+        view.DrawLine(v[0], v[1], v[2], v[3], ct);
+        break;
+    case Kind::Polyline:
+    case Kind::Polygon: {
+        std::vector<double> xs, ys;
+        SplitPoints(v, xs, ys);
+        view.DrawPolyline(static_cast<int>(xs.size()), xs.data(), ys.data(), e.kind == Kind::Polygon ? 1 : 0,
+                          ct);
+        break;
+    }
+    case Kind::Circle:
+        view.DrawCircle(v[0], v[1], v[2], ct);
+        break;
+    case Kind::Arc:
+        // Sectors and chords have straight edges only when drawn at once with the pen; a line
+        // type's path would follow the curve alone.
+        if (e.arcType != CGraphSystem::ARC_ARC) {
+            view.SetLineType(nullptr, 1.0);
+        }
+        view.DrawArc(v[0], v[1], v[2], v[3], v[4], static_cast<CGraphSystem::arc_type>(e.arcType), ct);
+        break;
+    case Kind::Ellipse:
+        if (v[4] == 0.0) {
+            view.DrawEllipse(v[0] - v[2], v[1] + v[3], v[0] + v[2], v[1] - v[3], ct);
+        } else {
+            view.DrawEllipse(v[0], v[1], v[2], v[3], v[4] * 180.0 / kPi, ct);
+        }
+        break;
+    case Kind::Rect:
+        view.DrawRect(mgRect(0.0, 0.0, v[2], v[3]), v[4], v[0], v[1], ct);
+        break;
+    case Kind::Dimension:
+        DrawDimension(view, canvas, e, report);
+        break;
+    case Kind::Text:
+    case Kind::Symbol:
+    case Kind::Spline:
+        return false;
+    }
     return true;
 }
 
@@ -60,9 +153,10 @@ bool IsDrawn(Kind kind) {
     case Kind::Ellipse:
     case Kind::Rect:
     case Kind::Dimension:
-    case Kind::Text:
-    case Kind::Symbol:
-    case Kind::Spline:
+        return true;
+    case Kind::Text:   // needs CFontFormat::TextOutA
+    case Kind::Symbol: // needs CGraphSystem::LoadSymbols and DrawSymbol
+    case Kind::Spline: // needs CGraphSystem::FitCubicSpline and DrawFitCurve
         return false;
     }
     return false;
@@ -106,16 +200,24 @@ void DrawDrawing(CGraphSystem& view, const Drawing& drawing, DrawReport* report,
         return;
     }
     view.Cls();
+    if (drawing.hasMargins) {
+        // The view takes the margins as paper millimetres times its density.
+        const double k = view.GetMmPixels();
+        view.DrawPaper2(1, 1, drawing.margins[0] * k, drawing.margins[1] * k, drawing.margins[2] * k,
+                        drawing.margins[3] * k);
+    } else {
+        view.DrawPaper(nullptr);
+    }
     if (drawing.hasGrid) {
         view.DrawGrid(drawing.gridColour, 0xFFFFFFFFu, drawing.gridStyle);
     }
     CGraphCanvas canvas(&view, nullptr, 1);
     const size_t n = drawing.entities.size();
     for (size_t i = 0; i < n; ++i) {
-        if (DrawEntity(view, canvas, drawing.entities[i])) {
+        if (DrawEntity(view, canvas, drawing.entities[i], rep)) {
             ++rep.drawn;
         } else {
-            ++rep.undrawn[drawing.entities[i].kind];
+            ++rep.undrawn[KindName(drawing.entities[i].kind)];
         }
         if (progress && (i + 1) % 1024 == 0) {
             progress(i + 1, n);

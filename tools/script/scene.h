@@ -27,8 +27,9 @@ void FitView(CGraphSystem& view, const Drawing& drawing, ViewFit fit, const mgRe
 
 struct DrawReport {
     size_t drawn = 0;
-    // Entities of kinds this build of the library has no drawing call for, by kind.
-    std::map<Kind, size_t> undrawn;
+    // Entities (or parts of them, such as "dim text") this build of the library has no drawing
+    // call for, by kind.
+    std::map<std::string, size_t> undrawn;
 };
 
 // Whether entities of a kind are drawn (false: counted in DrawReport::undrawn instead).
