@@ -24,6 +24,7 @@
 
 #include "linetype/CLineType.h"
 #include "text/CFontFormat.h"
+#include "text/CFontFormat2.h"
 
 #include "view/CGraphCanvas.h"
 #include "view/CGraphSystem.h"

@@ -186,6 +186,12 @@ void CGraphSystem::BeginPaths() {
 
 void CGraphSystem::ClearPaths() {
     state->pathsActive = 0;
+    for (std::unique_ptr<ViewPath>& path : state->paths) {
+        if (state->sparePaths.size() >= State::kSparePaths)
+            break;
+        path->points.clear();
+        state->sparePaths.push_back(std::move(path));
+    }
     state->paths.clear();
     state->curPath = nullptr;
 }
@@ -201,7 +207,13 @@ void CGraphSystem::AddToPath(double x, double y, int newPath) {
         open = mg_distance(path->points.back(), mgPoint(x, y)) > 2.1;
     try {
         if (open) {
-            std::unique_ptr<ViewPath> p(new ViewPath);
+            std::unique_ptr<ViewPath> p;
+            if (!state->sparePaths.empty()) {
+                p = std::move(state->sparePaths.back());
+                state->sparePaths.pop_back();
+            } else {
+                p.reset(new ViewPath);
+            }
             p->lineType = state->lineType;
             p->lineScale = state->lineScale;
             path = p.get();

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstdint>
 #include <deque>
-#include <list>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "text/CFontFormat.h"
 #include "view/CGraphSystem.h"
@@ -19,7 +19,6 @@ struct ViewPath {
     std::deque<mgPoint> points;
     CLineType* lineType = nullptr;
     double lineScale = 1.0;
-    std::string lineTypeName; // text handed out by GetLineType
 };
 
 struct UcsEntry {
@@ -137,8 +136,12 @@ struct CGraphSystem::State {
     // Paths
     bool autoDrawPath = true;
     int pathsActive = 0;
-    std::list<std::unique_ptr<draft2d::detail::ViewPath>> paths;
+    std::vector<std::unique_ptr<draft2d::detail::ViewPath>> paths;
     draft2d::detail::ViewPath* curPath = nullptr;
+    // Cleared path records kept for the next paths: a drawing call that collects its own path would
+    // otherwise allocate and free a record and its point blocks every time. At most kSparePaths.
+    std::vector<std::unique_ptr<draft2d::detail::ViewPath>> sparePaths;
+    static constexpr size_t kSparePaths = 16;
 
     // Copies the parameters of other (everything but the device attachment, the bitmaps, the paths,
     // the prompt format, and, when forAssignment, the redraw callback and line type).

@@ -1,0 +1,207 @@
+// CFontFormat: text output, line offsets and boxes.
+//
+// Output works in screen pixels (y down). With f the pixels per unit of the caller's space and a the
+// angle (counter-clockwise in the y-up spaces), the line runs along u = (cos a, -sin a) and a glyph
+// rises along v = (-sin a, -cos a). The aligned box (GetTextExtent of the box size, scaled to pixels)
+// has its rotated bottom-left corner at
+//     P0 = anchor + (l cos a - b sin a, -(l sin a + b cos a))
+// where (l, b) is the box's left-bottom corner relative to the anchor, y up. Every character is then
+// written by its own GDI TextOutA, bottom-left aligned, at the pen position P0 + d u, where d starts
+// at minus the first character's A width and grows by each character's advance plus the gap. So the
+// advances are the library's own: measuring and output agree to the pixel on every GDI.
+#include "text/text_p.h"
+
+#include "values/mgMatrix.h"
+#include "view/CGraphSystem.h"
+#include "view/CGraphSystem_p.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+using draft2d::detail::RoundPixel;
+
+namespace {
+
+const double kMinTextPixels = 4.0; // lower text cannot be read and is not drawn
+
+// The screen rectangle characters must touch to be drawn: the view's clip rectangle, or its window
+// when it has none, as ranges of x and y.
+struct ClipBox {
+    double x0, y0, x1, y1;
+    bool Touches(double minX, double minY, double maxX, double maxY) const {
+        return maxX >= x0 && minX <= x1 && maxY >= y0 && minY <= y1;
+    }
+};
+
+ClipBox ClipOf(CGraphSystem* gs) {
+    mgRect r = gs->GetClipRect();
+    if (r.isEmpty())
+        r = mgRect(0.0, 0.0, gs->GetWidth(), gs->GetHeight());
+    return {std::fmin(r.left(), r.right()), std::fmin(r.bottom(), r.top()), std::fmax(r.left(), r.right()),
+            std::fmax(r.bottom(), r.top())};
+}
+
+} // namespace
+
+namespace draft2d::detail {
+
+int LengthOf(const std::string& s) {
+    return s.size() > static_cast<size_t>(INT_MAX) ? INT_MAX : static_cast<int>(s.size());
+}
+
+mgPoint ScreenAnchor(const CGraphSystem& gs, double x, double y, int coordType, double* pixelsPerUnit) {
+    mgPoint anchor(x, y);
+    *pixelsPerUnit = 1.0;
+    if (coordType == CGraphSystem::COORD_USER) {
+        *pixelsPerUnit = gs.UserToScreen();
+        gs.UserToScreen(x, y, anchor);
+    } else if (coordType == CGraphSystem::COORD_PAPER) {
+        *pixelsPerUnit = gs.PaperToScreen();
+        gs.PaperToScreen(x, y, anchor);
+    }
+    return anchor;
+}
+
+} // namespace draft2d::detail
+
+using namespace draft2d::detail;
+
+void CFontFormat::TextOutA(CGraphSystem* gs, HDC hdc, double x, double y, mgPoint box, const char* text,
+                           int len, int coordType) const {
+    const int n = LineLength(text, len);
+    if (gs == nullptr || n <= 0 || !IsDrawable(*this) || !std::isfinite(x) || !std::isfinite(y) ||
+        !std::isfinite(box.x()) || !std::isfinite(box.y()))
+        return;
+    HDC dc = hdc != nullptr ? hdc : gs->GetDrawDC();
+    if (dc == nullptr)
+        return;
+
+    double f; // pixels per unit of the caller's space
+    const mgPoint anchor = ScreenAnchor(*gs, x, y, coordType, &f);
+    const ClipBox clip = ClipOf(gs);
+    const double c = std::cos(angle), s = std::sin(angle);
+
+    const int saved = ::SaveDC(dc);
+    ::SetGraphicsMode(dc, GM_ADVANCED);
+    {
+        const bool upright = IsUprightLine(*this);
+        FontPair fonts(*this, gs, dc, upright);
+        LineLayout L;
+        if (fonts.ok())
+            LayoutLine(*this, fonts, dc, text, n, L);
+        const size_t count = L.chars.size();
+
+        // The box in pixels: the measured size, or the caller's, whose extra width is spread over
+        // the gaps.
+        double gap = L.gap;
+        mgPoint boxPx(L.width, L.height);
+        if (box.x() >= 1e-7) {
+            boxPx = mgPoint(box.x() * f, box.y() * f);
+            if (L.width > 1e-7 && count > 1)
+                gap += (boxPx.x() - L.width) / static_cast<double>(count - 1);
+        }
+        if (count > 0 && L.height >= kMinTextPixels && std::isfinite(gap)) {
+            const mgRect r = GetTextExtent(boxPx);
+            const double x0 = anchor.x() + r.left() * c - r.bottom() * s;
+            const double y0 = anchor.y() - r.bottom() * c - r.left() * s;
+            ::SetTextAlign(dc, TA_LEFT | TA_BOTTOM);
+            ::SetBkMode(dc, TRANSPARENT);
+            // The character extra only lengthens what GDI draws after each glyph, the underline and
+            // strike-out, so that they run on across the gap; the advances are placed here.
+            const int extra = upright || count < 2 ? 0 : RoundPixel(gap);
+            if (extra != 0)
+                ::SetTextCharacterExtra(dc, extra);
+
+            double d = -L.chars[0].a; // pen position along the line
+            double slot = 0.0;        // start of an upright character's share
+            for (size_t k = 0; k < count; ++k) {
+                const CharSlot& ch = L.chars[k];
+                const double advance = static_cast<double>(ch.a) + ch.b + ch.c;
+                // The glyph's ink and advance, as ranges from its origin; upright characters are
+                // drawn unturned, the others along the line.
+                const double lo = std::fmin(0.0, ch.a),
+                             hi = std::fmax(ch.a + static_cast<double>(ch.b), advance + extra);
+                double gx, gy, minX, minY, maxX, maxY;
+                if (L.upright) {
+                    const double length = L.SlotLength(k);
+                    const double along = slot + length * 0.5, across = L.height * 0.5;
+                    const double midX = x0 + along * c - across * s, midY = y0 - along * s - across * c;
+                    gx = midX - L.UsedWidth(k) * 0.5 - L.UsedStart(k);
+                    gy = midY + ch.cy * 0.5;
+                    minX = gx + lo;
+                    maxX = gx + hi;
+                    minY = gy - ch.cy;
+                    maxY = gy;
+                    slot += length + gap;
+                } else {
+                    gx = x0 + d * c;
+                    gy = y0 - d * s;
+                    const double ux[2] = {lo * c, hi * c}, uy[2] = {-lo * s, -hi * s};
+                    const double vx = -L.height * s, vy = -L.height * c;
+                    minX = gx + std::fmin(std::fmin(ux[0], ux[1]), std::fmin(ux[0] + vx, ux[1] + vx));
+                    maxX = gx + std::fmax(std::fmax(ux[0], ux[1]), std::fmax(ux[0] + vx, ux[1] + vx));
+                    minY = gy + std::fmin(std::fmin(uy[0], uy[1]), std::fmin(uy[0] + vy, uy[1] + vy));
+                    maxY = gy + std::fmax(std::fmax(uy[0], uy[1]), std::fmax(uy[0] + vy, uy[1] + vy));
+                }
+                d += advance + gap;
+                if (!clip.Touches(minX - 1.0, minY - 1.0, maxX + 1.0, maxY + 1.0))
+                    continue;
+                // The last character's underline ends with its advance, not a gap later.
+                if (extra != 0 && k + 1 == count)
+                    ::SetTextCharacterExtra(dc, 0);
+                fonts.Use(ch.chinese);
+                ::TextOutA(dc, RoundPixel(gx), RoundPixel(gy), text + ch.offset, ch.bytes);
+            }
+        }
+    }
+    ::RestoreDC(dc, saved);
+}
+
+void CFontFormat::TextOutA(CGraphSystem* gs, HDC hdc, const mgPoint& pos, const std::deque<double>& widths,
+                           double lineHeight, const std::deque<std::string>& lines, int coordType) const {
+    const size_t n = std::min(widths.size(), lines.size());
+    for (size_t i = 0; i < n; ++i) {
+        const mgPoint p = pos + GetMTextPoint(static_cast<unsigned>(i), widths, lineHeight);
+        TextOutA(gs, hdc, p.x(), p.y(), mgPoint(widths[i], lineHeight), lines[i].c_str(), LengthOf(lines[i]),
+                 coordType);
+    }
+}
+
+mgPoint CFontFormat::GetMTextPoint(unsigned i, const std::deque<double>& widths, double lineHeight) const {
+    const size_t count = widths.size();
+    if (i >= count)
+        return mgPoint(0.0, 0.0);
+    const double lines = static_cast<double>(count);
+    const double p = lineHeight * (1.0 + rowGap);
+    double t;
+    switch (VerAlign()) {
+    case 4:
+        t = p * (lines * 0.5 - i - 0.5);
+        break;
+    case 8:
+        t = -p * i;
+        break;
+    default: // bottom; 12 is taken as bottom, as GetTextExtent takes it
+        t = p * (lines - i - 1.0);
+        break;
+    }
+    return mgPoint(-std::sin(angle) * t, std::cos(angle) * t);
+}
+
+mgRect CFontFormat::GetTextBoundBox(const mgPoint& size, const mgPoint& pos) const {
+    mgRect r = GetTextExtent(size);
+    if (std::fabs(angle) > 1e-7)
+        r *= mg_RotateMatrix(angle);
+    return r + pos;
+}
+
+mgRect CFontFormat::GetTextBoundBox(const std::deque<double>& widths, double lineHeight,
+                                    const mgPoint& pos) const {
+    mgRect box;
+    for (size_t i = 0; i < widths.size(); ++i) {
+        const mgPoint p = pos + GetMTextPoint(static_cast<unsigned>(i), widths, lineHeight);
+        box.unionRect(box, GetTextBoundBox(mgPoint(widths[i], lineHeight), p));
+    }
+    return box;
+}
