@@ -7,9 +7,11 @@
 // millimetres; the view converts them.
 #include "script/scene.h"
 
-#include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <deque>
 
+#include "io/CStringSplit.h"
 #include "view/CGraphCanvas.h"
 
 namespace draft2d::script {
@@ -54,7 +56,7 @@ void SplitPoints(const std::vector<double>& v, std::vector<double>& xs, std::vec
 // left of p1 -> p2 with a filled arrow at each end pointing outward to the extension lines, and the
 // text centred above the dimension line, turned so that it reads from the left or from below.
 // Sizes of the arrows and gaps are paper millimetres, converted to the row's space.
-void DrawDimension(CGraphSystem& view, CGraphCanvas& canvas, const Entity& e, DrawReport& report) {
+void DrawDimension(CGraphSystem& view, CGraphCanvas& canvas, const Entity& e) {
     const double mm = e.space == Space::Paper ? 1.0 : 1.0 / view.GetUserToMm();
     const mgPoint p1(e.v[0], e.v[1]), p2(e.v[2], e.v[3]);
     const double offset = e.v[4];
@@ -85,12 +87,53 @@ void DrawDimension(CGraphSystem& view, CGraphCanvas& canvas, const Entity& e, Dr
         view.DrawPolyline(3, head, 1, ct);
     }
     ApplyStyle(view, canvas, e.style);
-    // The text is drawn once the library writes text.
-    ++report.undrawn["dim text"];
+
+    // The text: centred 1 mm above the dimension line, turned with it but never upside down.
+    double angle = std::atan2(u.y(), u.x());
+    if (angle > kPi / 2 + 1e-9) {
+        angle -= kPi;
+    } else if (angle <= -kPi / 2 + 1e-9) {
+        angle += kPi;
+    }
+    const mgPoint up(-std::sin(angle), std::cos(angle));
+    const mgPoint mid((a.x() + b.x()) / 2, (a.y() + b.y()) / 2);
+    std::string text = e.text;
+    if (text.empty()) {
+        char buf[64];
+        snprintf(buf, sizeof buf, "%.*f", e.decimals, length);
+        text = buf;
+    }
+    CFontFormat format = e.format;
+    format.SetAngle(angle);
+    format.SetAlign(1); // centre, bottom
+    const mgPoint at1 = at(mid, up, 1.0 * mm);
+    format.TextOutA(&view, nullptr, at1.x(), at1.y(), mgPoint(0, 0), text.c_str(), -1, ct);
+}
+
+// One line of text, or a block when the text holds line feeds.
+void DrawText(CGraphSystem& view, const Entity& e) {
+    const CGraphSystem::coord_type ct = Coords(e);
+    if (e.text.find('\n') == std::string::npos) {
+        e.format.TextOutA(&view, nullptr, e.v[0], e.v[1], mgPoint(0, 0), e.text.c_str(), -1, ct);
+        return;
+    }
+    std::deque<std::string> lines;
+    CStringSplit::StrToStrings(lines, e.text.c_str());
+    std::deque<double> widths;
+    double height = e.format.GetTextExtentPoints(&view, lines, widths);
+    // The measures are user units; a block in paper space is placed in millimetres.
+    if (e.space == Space::Paper) {
+        const double k = view.GetUserToMm();
+        for (double& w : widths) {
+            w *= k;
+        }
+        height *= k;
+    }
+    e.format.TextOutA(&view, nullptr, mgPoint(e.v[0], e.v[1]), widths, height, lines, ct);
 }
 
 // Draws one entity; false when this build has no drawing call for its kind.
-bool DrawEntity(CGraphSystem& view, CGraphCanvas& canvas, const Entity& e, DrawReport& report) {
+bool DrawEntity(CGraphSystem& view, CGraphCanvas& canvas, const Entity& e) {
     if (!IsDrawn(e.kind)) {
         return false;
     }
@@ -131,9 +174,11 @@ bool DrawEntity(CGraphSystem& view, CGraphCanvas& canvas, const Entity& e, DrawR
         view.DrawRect(mgRect(0.0, 0.0, v[2], v[3]), v[4], v[0], v[1], ct);
         break;
     case Kind::Dimension:
-        DrawDimension(view, canvas, e, report);
+        DrawDimension(view, canvas, e);
         break;
     case Kind::Text:
+        DrawText(view, e);
+        break;
     case Kind::Symbol:
     case Kind::Spline:
         return false;
@@ -153,8 +198,8 @@ bool IsDrawn(Kind kind) {
     case Kind::Ellipse:
     case Kind::Rect:
     case Kind::Dimension:
+    case Kind::Text:
         return true;
-    case Kind::Text:   // needs CFontFormat::TextOutA
     case Kind::Symbol: // needs CGraphSystem::LoadSymbols and DrawSymbol
     case Kind::Spline: // needs CGraphSystem::FitCubicSpline and DrawFitCurve
         return false;
@@ -214,7 +259,7 @@ void DrawDrawing(CGraphSystem& view, const Drawing& drawing, DrawReport* report,
     CGraphCanvas canvas(&view, nullptr, 1);
     const size_t n = drawing.entities.size();
     for (size_t i = 0; i < n; ++i) {
-        if (DrawEntity(view, canvas, drawing.entities[i], rep)) {
+        if (DrawEntity(view, canvas, drawing.entities[i])) {
             ++rep.drawn;
         } else {
             ++rep.undrawn[KindName(drawing.entities[i].kind)];
