@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "io/CStringSplit.h"
 #include "script/script.h"
@@ -405,4 +406,19 @@ TEST(ScriptReader, NumbersAndColours) {
     for (const char* bad : {"#12345", "#1234567", "#gg0000", "ff0000", "reddish"}) {
         EXPECT_FALSE(ParseColour(bad, c)) << bad;
     }
+}
+
+// The example at the top of docs/script-format.md reads without a complaint.
+TEST(ScriptReader, TheDocumentedExampleReads) {
+    std::ifstream in(std::string(DRAFT2D_SOURCE_DIR) + "/docs/script-format.md");
+    std::stringstream doc;
+    doc << in.rdbuf();
+    const std::string text = doc.str();
+    const size_t start = text.find("```\n");
+    ASSERT_NE(start, std::string::npos);
+    const size_t end = text.find("```", start + 4);
+    ASSERT_NE(end, std::string::npos);
+    Read r(text.substr(start + 4, end - start - 4));
+    EXPECT_EQ(r.failed, 0) << r.Messages();
+    EXPECT_EQ(r.drawing.entities.size(), 3u);
 }
