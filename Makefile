@@ -39,6 +39,7 @@ package: build
 
 bench: build
 	bash scripts/run-benchmarks.sh build/release
+	bash scripts/render-timing.sh build/release
 
 clean:
 	rm -rf build out
