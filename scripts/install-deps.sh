@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   pkg-config libcairo2-dev libfontconfig-dev libfreetype-dev
   fonts-arphic-uming fonts-wqy-zenhei fonts-liberation2
-  poppler-utils
+  poppler-utils librsvg2-bin libxml2-utils
   libsdl2-dev xvfb xauth
 )
 if [[ "${1:-}" == "--windows" ]]; then

@@ -23,6 +23,7 @@
 #include "values/mgRect.h"
 
 #include "linetype/CLineType.h"
+#include "symbol/mgSymbol.h"
 #include "text/CFontFormat.h"
 #include "text/CFontFormat2.h"
 

@@ -10,6 +10,7 @@
 // Each subsystem adds its objects here when it is built.
 
 #include "linetype/CLineType.h"
+#include "symbol/mgSymbol.h"
 #include "values/mgMatrix.h"
 #include "values/mgPoint.h"
 #include "values/values_p.h"
@@ -23,3 +24,8 @@ CLineTypes CLineTypes::c_object(1);
 // constant-initialised: valid before any dynamic initialisation and never destroyed.
 const mgMatrix draft2d::detail::g_unitMatrix;
 const mgPoint draft2d::detail::g_xUnitVector(1.0, 0.0);
+
+// 4. The symbol library, empty until symbols are loaded; destroyed before the line types. Symbol
+// files are binary unless the host switches the flag.
+mgSymbols mgSymbols::c_object;
+bool mgSymbols::c_bTxtFile = false;

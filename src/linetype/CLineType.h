@@ -106,6 +106,27 @@ public:
                             double prevAngle, double nextAngle);
 
 protected:
+    // ---- The pattern walk (linetype/pattern.cpp) ----
+    // DrawPattern walks pts (screen pixels) period by period and lets every item draw its share of
+    // each piece; DrawLine calls it for line types with a period. The item painters are given the
+    // piece a-e of the path and phase, the pixels of the period already walked at a; one pattern
+    // millimetre is gs->GetMmPixels() * scale pixels. curAngle is the direction of the piece,
+    // prevAngle that of the stroke arriving at a and endAngle that of the stroke leaving e (for
+    // mitred offsets). DrawFillBlock scatters a filling symbol over the closed outline pts.
+    void DrawPattern(CGraphSystem* gs, HDC hdc, const std::deque<mgPoint>& pts, double scale) const;
+    static void DrawHorLine(CGraphSystem* gs, HDC hdc, const item_data& item, double scale, const mgPoint& a,
+                            const mgPoint& e, double phase, double curAngle, double prevAngle,
+                            double endAngle);
+    static void DrawVerLine(CGraphSystem* gs, HDC hdc, const item_data& item, char kind, double scale,
+                            const mgPoint& a, const mgPoint& e, double phase);
+    static void DrawCircle(CGraphSystem* gs, HDC hdc, const item_data& item, double scale, const mgPoint& a,
+                           const mgPoint& e, double phase);
+    static void DrawBlock(CGraphSystem* gs, HDC hdc, const item_data& item, double scale, const mgPoint& a,
+                          const mgPoint& e, double phase);
+    static void DrawFillBlock(CGraphSystem* gs, HDC hdc, const std::deque<mgPoint>& pts,
+                              const item_data& item, double scale);
+
+protected:
     std::string name;
     std::string comment;
     float period;

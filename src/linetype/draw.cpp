@@ -27,8 +27,5 @@ void CLineType::DrawLine(CGraphSystem* gs, HDC hdc, std::deque<mgPoint>* pts, do
             gs->DrawLinePx(hdc, p[i - 1].x(), p[i - 1].y(), p[i].x(), p[i].y());
         return;
     }
-    // Interim: a line type with a period draws solid until its pattern walk is joined here, at scale.
-    (void)scale;
-    for (size_t i = 1; i < p.size(); ++i)
-        gs->DrawLinePx(hdc, p[i - 1].x(), p[i - 1].y(), p[i].x(), p[i].y());
+    DrawPattern(gs, hdc, p, scale);
 }

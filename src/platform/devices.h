@@ -14,6 +14,12 @@
 //               VERTSIZE) and HORZRES x VERTRES device pixels of 1/dpi inch. Everything drawn goes
 //               to a PDF file, one page per NewPage(), completed by Finish() or the destructor.
 //               It has no pixels.
+//   svg         a vector device with the printer's capabilities (DT_RASPRINTER, HORZSIZE/VERTSIZE,
+//               HORZRES x VERTRES at its dpi) writing one page to an SVG file whose size is given in
+//               millimetres (width="…mm", user units of a millimetre in its viewBox). Completed by
+//               Finish() or the destructor; NewPage() fails. It has no pixels. Made through Cairo's
+//               SVG surface: where GDI is the system's (Windows) there is none and CreateSvg returns
+//               null.
 //
 // Call trace (see IsCallTraceAvailable): when enabled, every GDI call on the device's DC, or on a
 // memory DC made from it with CreateCompatibleDC, appends one line of text, in call order:
@@ -94,13 +100,15 @@ DRAFT2D_EXPORT bool WriteBitmapPng(HBITMAP bitmap, const std::string& path);
 
 class DRAFT2D_EXPORT Device {
 public:
-    enum Kind { Image, Monochrome, Printer };
+    enum Kind { Image, Monochrome, Printer, Svg };
 
     // Each returns null when the size or resolution is not positive or the device cannot be made.
     static std::unique_ptr<Device> CreateImage(int width, int height, int dpi = 96);
     static std::unique_ptr<Device> CreateMonochrome(int width, int height, int dpi = 96);
     static std::unique_ptr<Device> CreatePrinter(const std::string& pdfPath, double widthMm, double heightMm,
                                                  int dpi = 600);
+    static std::unique_ptr<Device> CreateSvg(const std::string& svgPath, double widthMm, double heightMm,
+                                             int dpi = 96);
 
     ~Device();
     Device(const Device&) = delete;
@@ -112,18 +120,20 @@ public:
     int GetHeight() const; // device pixels
     int GetDpi() const;
 
-    // Image devices: fills every pixel (not traced); printers: does nothing.
+    // Image devices: fills every pixel (not traced); printers and SVG: does nothing.
     void Clear(COLORREF color);
-    // COLORREF of a pixel; CLR_INVALID outside the image and on printers.
+    // COLORREF of a pixel; CLR_INVALID outside the image and on printers and SVG.
     COLORREF GetPixel(int x, int y) const;
-    // First row of pixels (layout above), or null for printers; valid until the device is destroyed.
+    // First row of pixels (layout above), or null for printers and SVG; valid until the device is
+    // destroyed.
     const uint32_t* GetPixels() const;
-    int GetStride() const; // bytes from one row to the next; 0 for printers
-    // PNG of an image device; false for printers or on a write error.
+    int GetStride() const; // bytes from one row to the next; 0 for printers and SVG
+    // PNG of an image device; false for printers, SVG or on a write error.
     bool WritePng(const std::string& path) const;
 
-    // Printers: ends the current page and starts another of the same size; Finish() ends the last page
-    // and closes the PDF file (false when it could not be written). Image devices: false.
+    // Printers: ends the current page and starts another of the same size (SVG: false, one page only);
+    // Finish() ends the last page and closes the PDF or SVG file (false when it could not be written).
+    // Image devices: false.
     bool NewPage();
     bool Finish();
 

@@ -615,3 +615,201 @@ TEST(Devices, CapabilitiesDescribeEachKindOfDevice) {
 }
 
 } // namespace
+
+namespace {
+
+// Fills and their outlines: a figure drawn with a one-pixel pen of one colour and a brush of another
+// must show its fill exactly inside its outline, on every edge direction: no fill pixel outside the
+// outline (overhang) and no unfilled pixel between fill and outline (gap). "Inside" is what the
+// outline encloses: the pixels that cannot be reached from the border of the image by horizontal and
+// vertical steps without crossing it (a one-pixel line is diagonally connected, which blocks them).
+struct FillCheck {
+    int overhang = 0, gaps = 0, outline = 0;
+};
+
+FillCheck checkFillInsideOutline(const Device& dev, COLORREF pen, COLORREF fill) {
+    const int w = dev.GetWidth(), h = dev.GetHeight();
+    std::vector<char> outside(static_cast<size_t>(w) * h, 0);
+    std::vector<std::pair<int, int>> stack;
+    auto visit = [&](int x, int y) {
+        if (x < 0 || y < 0 || x >= w || y >= h || outside[static_cast<size_t>(y) * w + x] ||
+            dev.GetPixel(x, y) == pen)
+            return;
+        outside[static_cast<size_t>(y) * w + x] = 1;
+        stack.push_back({x, y});
+    };
+    for (int x = 0; x < w; ++x) {
+        visit(x, 0);
+        visit(x, h - 1);
+    }
+    for (int y = 0; y < h; ++y) {
+        visit(0, y);
+        visit(w - 1, y);
+    }
+    while (!stack.empty()) {
+        const auto p = stack.back();
+        stack.pop_back();
+        visit(p.first + 1, p.second);
+        visit(p.first - 1, p.second);
+        visit(p.first, p.second + 1);
+        visit(p.first, p.second - 1);
+    }
+    FillCheck r;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const COLORREF c = dev.GetPixel(x, y);
+            if (c == pen)
+                ++r.outline;
+            else if (outside[static_cast<size_t>(y) * w + x])
+                r.overhang += c == fill;
+            else
+                r.gaps += c != fill;
+        }
+    return r;
+}
+
+// Regression: fills were placed half a pixel up and left of GDI's, leaving fill pixels outside the
+// outline on the left and upper edges of a star and white gaps inside it on the right and lower ones.
+TEST(FillsAndOutlines, MeetWithNoGapAndNoOverhangOnEveryEdgeDirection) {
+    auto dev = Device::CreateImage(240, 240);
+    ASSERT_TRUE(dev);
+    HDC dc = dev->GetDC();
+    HPEN pen = CreatePen(PS_SOLID, 1, kRed);
+    HBRUSH brush = CreateSolidBrush(kBlue);
+    HGDIOBJ oldPen = SelectObject(dc, pen), oldBrush = SelectObject(dc, brush);
+    SetPolyFillMode(dc, WINDING);
+    const auto check = [&](const char* what, int i) {
+        const FillCheck r = checkFillInsideOutline(*dev, kRed, kBlue);
+        EXPECT_GT(r.outline, 0) << what << " " << i;
+        EXPECT_EQ(r.overhang, 0) << what << " " << i;
+        EXPECT_EQ(r.gaps, 0) << what << " " << i;
+        if (r.overhang || r.gaps)
+            dev->WritePng(std::string(DRAFT2D_TEST_OUTPUT_DIR) + "/fill_" + what + std::to_string(i) +
+                          ".png");
+        dev->Clear(kWhite);
+    };
+    // Stars of every size and turn: their edges take every direction.
+    for (int i = 0; i < 40; ++i) {
+        POINT p[5];
+        const double r = 12 + 1.7 * i, turn = i * 0.37;
+        for (int k = 0; k < 5; ++k) {
+            const double a = turn + k * 4 * kPi / 5;
+            p[k] = POINT{static_cast<LONG>(std::lround(80 + r * std::cos(a))),
+                         static_cast<LONG>(std::lround(80 + r * std::sin(a)))};
+        }
+        ASSERT_TRUE(Polygon(dc, p, 5));
+        check("star", i);
+    }
+    // Curved figures and paths: ellipses, pies and chords of many shapes, a closed Bézier path.
+    srand(5);
+    for (int i = 0; i < 60; ++i) {
+        const int l = 5 + rand() % 40, t = 5 + rand() % 40, r = l + 8 + rand() % 100,
+                  b = t + 8 + rand() % 100;
+        const int x3 = rand() % 160, y3 = rand() % 160, x4 = rand() % 160, y4 = rand() % 160;
+        switch (i % 4) {
+        case 0:
+            Ellipse(dc, l, t, r, b);
+            break;
+        case 1:
+            Pie(dc, l, t, r, b, x3, y3, x4, y4);
+            break;
+        case 2:
+            Chord(dc, l, t, r, b, x3, y3, x4, y4);
+            break;
+        default: {
+            const POINT c[] = {{l, t},           {r + 40, t}, {l - 20, b}, {r, b},
+                               {r - 30, b + 30}, {l, t + 50}, {l, t}};
+            BeginPath(dc);
+            PolyBezier(dc, c, 7);
+            CloseFigure(dc);
+            EndPath(dc);
+            StrokeAndFillPath(dc);
+            break;
+        }
+        }
+        check("curve", i);
+    }
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    DeleteObject(pen);
+    DeleteObject(brush);
+}
+
+// A one-pixel pen on a curve is the thin line GDI draws: one pixel per step of the major axis, each
+// the nearest to the curve, with no doubled pixels where the line turns (the wide band of a stroker
+// lit 10-15 % more). A full circle of radius r has about 8 r / sqrt(2) pixels. Dotted pens count
+// their dots along the same pixels: every dot is three pixels of the solid circle.
+TEST(OnePixelCurves, FollowTheThinLineRuleSolidAndDotted) {
+    auto dev = Device::CreateImage(260, 260);
+    ASSERT_TRUE(dev);
+    HDC dc = dev->GetDC();
+    SelectObject(dc, GetStockObject(NULL_BRUSH));
+    LOGBRUSH lb{BS_SOLID, 0, 0};
+    HPEN dotted = ExtCreatePen(PS_COSMETIC | PS_DOT, 1, &lb, 0, nullptr);
+    for (int r = 3; r < 125; r += 2) {
+        dev->Clear(kWhite);
+        ASSERT_TRUE(Ellipse(dc, 5, 5, 5 + 2 * r + 1, 5 + 2 * r + 1));
+        const PixelSet solid = nonWhite(*dev);
+        EXPECT_NEAR(static_cast<double>(solid.size()), 8 * r / std::sqrt(2.0), 4.0) << r;
+        for (const auto& p : solid)
+            ASSERT_LT(std::fabs(std::hypot(p.first - 5 - r, p.second - 5 - r) - r), 0.75) << r;
+        if (r < 9)
+            continue;
+        dev->Clear(kWhite);
+        HGDIOBJ old = SelectObject(dc, dotted);
+        ASSERT_TRUE(Ellipse(dc, 5, 5, 5 + 2 * r + 1, 5 + 2 * r + 1));
+        SelectObject(dc, old);
+        const PixelSet dots = nonWhite(*dev);
+        for (const auto& p : dots)
+            ASSERT_TRUE(solid.count(p)) << r;
+        // Runs of diagonally or directly neighbouring dot pixels: three each, but where the pattern
+        // restarts at the end of the circle.
+        PixelSet seen;
+        int odd = 0;
+        for (const auto& p : dots) {
+            if (seen.count(p))
+                continue;
+            std::vector<std::pair<int, int>> todo{p};
+            seen.insert(p);
+            int size = 0;
+            while (!todo.empty()) {
+                const auto q = todo.back();
+                todo.pop_back();
+                ++size;
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        const std::pair<int, int> n{q.first + dx, q.second + dy};
+                        if (dots.count(n) && seen.insert(n).second)
+                            todo.push_back(n);
+                    }
+            }
+            odd += size != 3;
+        }
+        EXPECT_LE(odd, 1) << r;
+        EXPECT_NEAR(static_cast<double>(dots.size()), solid.size() / 2.0, 3.0) << r;
+    }
+    // An arc and AngleArc keep to their circle too.
+    dev->Clear(kWhite);
+    Arc(dc, 20, 20, 221, 221, 221, 120, 20, 120); // upper half of radius 100 around (120, 120)
+    MoveToEx(dc, 120, 120, nullptr);
+    AngleArc(dc, 120, 120, 60, 180.0f, 180.0f); // from the centre to the left, the lower half
+    const PixelSet drawn = nonWhite(*dev);
+    int onBig = 0, onSmall = 0, lead = 0;
+    for (const auto& p : drawn) {
+        const double d = std::hypot(p.first - 120, p.second - 120);
+        if (std::fabs(d - 100) < 0.75 && p.second <= 120)
+            ++onBig;
+        else if (std::fabs(d - 60) < 0.75 && p.second >= 120)
+            ++onSmall;
+        else if (p.second == 120 && p.first > 60 && p.first <= 120)
+            ++lead;
+        else
+            ADD_FAILURE() << "stray pixel " << p.first << "," << p.second;
+    }
+    EXPECT_NEAR(onBig, 4 * 100 / std::sqrt(2.0), 4);
+    EXPECT_NEAR(onSmall, 4 * 60 / std::sqrt(2.0), 4);
+    EXPECT_EQ(lead, 60);
+    DeleteObject(dotted);
+}
+
+} // namespace

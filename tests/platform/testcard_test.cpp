@@ -289,3 +289,170 @@ TEST(TestCard, EachNewPageStartsAnotherPageOfThePdf) {
 }
 
 } // namespace
+
+namespace {
+
+bool hasTool(const char* versionCommand) {
+    return std::system((std::string(versionCommand) + " > /dev/null 2>&1").c_str()) == 0;
+}
+
+std::string readFile(const std::string& path) {
+    std::string out;
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        char buf[4096];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+            out.append(buf, n);
+        std::fclose(f);
+    }
+    return out;
+}
+
+// The SVG device is a printer-like vector device writing SVG: its file is well-formed XML measured in
+// millimetres and, rasterised at the device's density, shows the card as the image device drew it.
+TEST(SvgDevice, WritesTheCardAsAValidSvgPageInMillimetres) {
+    const std::string dir = DRAFT2D_TEST_OUTPUT_DIR;
+    const std::string svgPath = dir + "/platform_testcard.svg";
+    std::remove(svgPath.c_str());
+    if (!draft2d::IsCallTraceAvailable()) {
+        EXPECT_FALSE(Device::CreateSvg(svgPath, 100, 100)); // no Cairo where GDI is the system's
+        return;
+    }
+    EXPECT_FALSE(Device::CreateSvg(svgPath, 0, 100));
+    EXPECT_FALSE(Device::CreateSvg(svgPath, 100, 100, 0));
+    EXPECT_FALSE(Device::CreateSvg(dir + "/no such folder/x.svg", 100, 100));
+
+    const int before = draft2d::GetGdiObjectCounts().total();
+    auto svg = Device::CreateSvg(svgPath, 800 * 25.4 / 96, 600 * 25.4 / 96, 96);
+    ASSERT_TRUE(svg);
+    HDC dc = svg->GetDC();
+    EXPECT_EQ(svg->GetKind(), Device::Svg);
+    EXPECT_EQ(GetDeviceCaps(dc, TECHNOLOGY), DT_RASPRINTER);
+    EXPECT_EQ(GetDeviceCaps(dc, HORZRES), 800);
+    EXPECT_EQ(GetDeviceCaps(dc, VERTRES), 600);
+    EXPECT_EQ(GetDeviceCaps(dc, HORZSIZE), 212);
+    EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSY), 96);
+    EXPECT_EQ(svg->GetPixels(), nullptr);
+    EXPECT_EQ(svg->GetPixel(1, 1), CLR_INVALID);
+    EXPECT_FALSE(svg->WritePng(dir + "/platform_svg_nothing.png"));
+    EXPECT_FALSE(svg->NewPage());
+    drawCard(dc);
+    EXPECT_EQ(draft2d::GetGdiObjectCounts().total(), before);
+    EXPECT_EQ(svg->GetSaveDepth(), 0);
+    ASSERT_TRUE(svg->Finish());
+    EXPECT_FALSE(svg->Finish());
+
+    const std::string text = readFile(svgPath);
+    ASSERT_FALSE(text.empty());
+    EXPECT_NE(text.find("<svg"), std::string::npos);
+    EXPECT_NE(text.find("width=\"211.666"), std::string::npos) << text.substr(0, 400);
+    EXPECT_NE(text.find("mm\""), std::string::npos);
+    EXPECT_NE(text.find("viewBox=\"0 0 211.666"), std::string::npos);
+    EXPECT_NE(text.find("</svg>"), std::string::npos);
+    if (hasTool("xmllint --version")) {
+        EXPECT_EQ(std::system(("xmllint --noout '" + svgPath + "'").c_str()), 0);
+    }
+
+    if (!hasTool("rsvg-convert --version") || !hasTool("pdftoppm -v"))
+        GTEST_SKIP() << "rsvg-convert or pdftoppm not installed";
+    auto img = Device::CreateImage(800, 600);
+    ASSERT_TRUE(img);
+    drawCard(img->GetDC());
+    // rsvg-convert reads the SVG and writes it as a PDF of the same size, which pdftoppm rasterises.
+    const std::string base = dir + "/platform_testcard_svg";
+    const std::string raster = "pdftoppm -scale-to-x 800 -scale-to-y 600 -singlefile ";
+    ASSERT_EQ(std::system(("rsvg-convert -f pdf -o '" + base + ".pdf' '" + svgPath + "'").c_str()), 0);
+    ASSERT_EQ(std::system((raster + "-aa no -aaVector no '" + base + ".pdf' '" + base + "'").c_str()), 0);
+    ASSERT_EQ(std::system((raster + "-png '" + base + ".pdf' '" + base + "'").c_str()), 0);
+    Ppm ppm;
+    ASSERT_TRUE(readPpm(base + ".ppm", ppm));
+    ASSERT_EQ(ppm.width, 800);
+    ASSERT_EQ(ppm.height, 600);
+    EXPECT_EQ(ppm.at(5, 5), RGB(255, 255, 255));
+    EXPECT_EQ(ppm.at(749, 542), kRed); // the copied bitmap
+    // Interior points of the filled shapes of row 2 agree with the image (edges may move a pixel).
+    int same = 0, compared = 0;
+    for (int y = 150; y < 210; y += 3)
+        for (int x = 30; x < 110; x += 3) {
+            ++compared;
+            same += ppm.at(x, y) == img->GetPixel(x, y);
+        }
+    EXPECT_EQ(same, compared);
+    EXPECT_EQ(ppm.at(200, 180), kBlue); // ellipse
+}
+
+} // namespace
+
+namespace {
+
+// Hatches on a page are lines, not 8 x 8 image tiles (which break at their seams when the page is
+// viewed at another resolution): the PDF holds no image at all, and rasterised at the printer's own
+// density the page shows the pattern pixels of the image device, at the same phase.
+TEST(PdfHatches, AreVectorLinesOfThePatternsSpacingAndPhase) {
+    if (!draft2d::IsCallTraceAvailable())
+        GTEST_SKIP() << "our PDF printer only";
+    if (!hasTool("pdftoppm -v") || !hasTool("pdfimages -v"))
+        GTEST_SKIP() << "pdftoppm or pdfimages not installed";
+    const std::string dir = DRAFT2D_TEST_OUTPUT_DIR;
+    const std::string pdf = dir + "/platform_hatches.pdf";
+    const auto draw = [](HDC dc) {
+        SetBkColor(dc, RGB(255, 255, 0));
+        for (int h = HS_HORIZONTAL; h <= HS_DIAGCROSS; ++h) {
+            HBRUSH hb = CreateHatchBrush(h, RGB(0, 120, 0));
+            const RECT r{5 + h * 40, 5, 41 + h * 40, 45};
+            SetBkMode(dc, h % 2 ? OPAQUE : TRANSPARENT);
+            FillRect(dc, &r, hb);
+            HGDIOBJ old = SelectObject(dc, hb);
+            HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+            const POINT tri[] = {{5 + h * 40, 95}, {23 + h * 40, 52}, {41 + h * 40, 95}};
+            Polygon(dc, tri, 3);
+            SelectObject(dc, oldPen);
+            SelectObject(dc, old);
+            DeleteObject(hb);
+        }
+    };
+    {
+        auto prn = Device::CreatePrinter(pdf, 250 * 25.4 / 96, 100 * 25.4 / 96, 96);
+        ASSERT_TRUE(prn);
+        draw(prn->GetDC());
+        ASSERT_TRUE(prn->Finish());
+    }
+    auto img = Device::CreateImage(250, 100);
+    ASSERT_TRUE(img);
+    draw(img->GetDC());
+    ASSERT_TRUE(img->WritePng(dir + "/platform_hatches.png"));
+    // `pdfimages -list` prints two header lines and one line per image.
+    const std::string list = dir + "/platform_hatches_images.txt";
+    ASSERT_EQ(std::system(("pdfimages -list '" + pdf + "' > '" + list + "'").c_str()), 0);
+    int lines = 0;
+    for (char ch : readFile(list))
+        lines += ch == '\n';
+    EXPECT_EQ(lines, 2) << readFile(list);
+    const std::string base = dir + "/platform_hatches_pdf";
+    ASSERT_EQ(
+        std::system(("pdftoppm -r 96 -singlefile -aa no -aaVector no '" + pdf + "' '" + base + "'").c_str()),
+        0);
+    ASSERT_EQ(std::system(("pdftoppm -r 288 -singlefile -png '" + pdf + "' '" + base + "_288'").c_str()), 0);
+    Ppm ppm;
+    ASSERT_TRUE(readPpm(base + ".ppm", ppm));
+    ASSERT_EQ(ppm.width, 250);
+    // Inside the rectangles, away from their edges: every pattern pixel of the image is drawn on the
+    // page, and the page draws the pattern nowhere else than next to one (a rasteriser may widen thin
+    // diagonals by a pixel), so spacing and phase are the image's.
+    const COLORREF green = RGB(0, 120, 0);
+    int missing = 0, stray = 0;
+    for (int h = 0; h < 6; ++h)
+        for (int y = 8; y < 42; ++y)
+            for (int x = 8 + h * 40; x < 38 + h * 40; ++x) {
+                missing += img->GetPixel(x, y) == green && ppm.at(x, y) != green;
+                if (ppm.at(x, y) == green && img->GetPixel(x, y) != green &&
+                    img->GetPixel(x - 1, y) != green && img->GetPixel(x + 1, y) != green)
+                    ++stray;
+            }
+    EXPECT_EQ(missing, 0);
+    EXPECT_EQ(stray, 0);
+    // Opaque hatches fill their gaps with the background.
+    EXPECT_EQ(ppm.at(50, 20), RGB(255, 255, 0));
+}
+
+} // namespace

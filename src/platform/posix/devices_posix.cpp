@@ -1,8 +1,10 @@
-// Devices off Windows: Cairo image surfaces for images, a Cairo PDF surface for printers.
+// Devices off Windows: Cairo image surfaces for images, a Cairo PDF surface for printers and a Cairo SVG
+// surface for SVG files.
 #include "platform/devices.h"
 #include "platform/posix/gdi_p.h"
 
 #include <cairo-pdf.h>
+#include <cairo-svg.h>
 
 #include <cmath>
 
@@ -18,11 +20,13 @@ struct Device::Impl {
     std::shared_ptr<TraceSink> trace = std::make_shared<TraceSink>();
     bool finished = false;
 
+    bool isVector() const { return kind == Printer || kind == Svg; }
+
     ~Impl() {
         // Memory DCs made from this device may outlive it and still share the trace: stop it.
         trace->on = false;
         deleteDeviceDc(dc);
-        if (kind == Printer && !finished && surf.surface)
+        if (isVector() && !finished && surf.surface)
             cairo_surface_finish(surf.surface);
     }
 
@@ -90,18 +94,24 @@ std::unique_ptr<Device> Device::CreateMonochrome(int width, int height, int dpi)
     return makeImage(Monochrome, width, height, dpi, [](Impl* i) { return new Device(i); });
 }
 
-std::unique_ptr<Device> Device::CreatePrinter(const std::string& pdfPath, double widthMm, double heightMm,
-                                              int dpi) {
+namespace {
+
+// A page of widthMm x heightMm at dpi as a vector device. makeSurface gets the page size in device
+// pixels and returns the Cairo surface together with its user units per device pixel.
+template <typename MakeSurface>
+std::unique_ptr<Device::Impl> makeVector(Device::Kind kind, double widthMm, double heightMm, int dpi,
+                                         MakeSurface makeSurface) {
     if (!(widthMm > 0) || !(heightMm > 0) || dpi <= 0 || widthMm > 10000 || heightMm > 10000)
         return nullptr;
     const int width = static_cast<int>(std::lround(widthMm / 25.4 * dpi));
     const int height = static_cast<int>(std::lround(heightMm / 25.4 * dpi));
     if (width <= 0 || height <= 0)
         return nullptr;
-    auto impl = std::make_unique<Impl>();
-    impl->kind = Printer;
+    auto impl = std::make_unique<Device::Impl>();
+    impl->kind = kind;
     impl->dpi = dpi;
-    impl->surf.surface = cairo_pdf_surface_create(pdfPath.c_str(), widthMm / 25.4 * 72, heightMm / 25.4 * 72);
+    double unitsPerPixel = 1.0;
+    impl->surf.surface = makeSurface(unitsPerPixel);
     if (cairo_surface_status(impl->surf.surface) != CAIRO_STATUS_SUCCESS)
         return nullptr;
     impl->surf.isImage = false;
@@ -116,10 +126,38 @@ std::unique_ptr<Device> Device::CreatePrinter(const std::string& pdfPath, double
     caps.heightMm = heightMm;
     caps.numColors = -1;
     caps.bitsPixel = 24;
-    impl->dc = createDeviceDc(DcKind::Device, caps, &impl->surf, 72.0 / dpi, false);
+    impl->dc = createDeviceDc(DcKind::Device, caps, &impl->surf, unitsPerPixel, false);
     impl->dc->trace = impl->trace;
     impl->trace->deviceDcSerial = impl->dc->serial;
-    return std::unique_ptr<Device>(new Device(impl.release()));
+    return impl;
+}
+
+} // namespace
+
+// A PDF page is measured in points: 72 / dpi points per device pixel.
+std::unique_ptr<Device> Device::CreatePrinter(const std::string& pdfPath, double widthMm, double heightMm,
+                                              int dpi) {
+    auto impl = makeVector(Printer, widthMm, heightMm, dpi, [&](double& unitsPerPixel) {
+        unitsPerPixel = 72.0 / dpi;
+        return cairo_pdf_surface_create(pdfPath.c_str(), widthMm / 25.4 * 72, heightMm / 25.4 * 72);
+    });
+    return impl ? std::unique_ptr<Device>(new Device(impl.release())) : nullptr;
+}
+
+// The SVG document is measured in millimetres (width="210mm", viewBox="0 0 210 297"), so that its
+// coordinates read as paper millimetres: 25.4 / dpi user units per device pixel.
+std::unique_ptr<Device> Device::CreateSvg(const std::string& svgPath, double widthMm, double heightMm,
+                                          int dpi) {
+    auto impl = makeVector(Svg, widthMm, heightMm, dpi, [&](double& unitsPerPixel) {
+        unitsPerPixel = 25.4 / dpi;
+        cairo_surface_t* s = cairo_svg_surface_create(svgPath.c_str(), widthMm, heightMm);
+        if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS) {
+            cairo_svg_surface_restrict_to_version(s, CAIRO_SVG_VERSION_1_1);
+            cairo_svg_surface_set_document_unit(s, CAIRO_SVG_UNIT_MM);
+        }
+        return s;
+    });
+    return impl ? std::unique_ptr<Device>(new Device(impl.release())) : nullptr;
 }
 
 HDC Device::GetDC() const {
@@ -139,7 +177,7 @@ int Device::GetDpi() const {
 }
 
 void Device::Clear(COLORREF color) {
-    if (impl_->kind == Printer)
+    if (impl_->isVector())
         return;
     uint32_t* p = impl_->surf.beginDirect();
     const int stride = impl_->surf.strideWords();
@@ -151,7 +189,7 @@ void Device::Clear(COLORREF color) {
 }
 
 COLORREF Device::GetPixel(int x, int y) const {
-    if (impl_->kind == Printer || x < 0 || y < 0 || x >= impl_->surf.width || y >= impl_->surf.height)
+    if (impl_->isVector() || x < 0 || y < 0 || x >= impl_->surf.width || y >= impl_->surf.height)
         return CLR_INVALID;
     impl_->reduceToMonochrome();
     const uint32_t v = impl_->surf.beginDirect()[y * impl_->surf.strideWords() + x];
@@ -159,18 +197,18 @@ COLORREF Device::GetPixel(int x, int y) const {
 }
 
 const uint32_t* Device::GetPixels() const {
-    if (impl_->kind == Printer)
+    if (impl_->isVector())
         return nullptr;
     impl_->reduceToMonochrome();
     return impl_->surf.beginDirect();
 }
 
 int Device::GetStride() const {
-    return impl_->kind == Printer ? 0 : impl_->surf.strideWords() * 4;
+    return impl_->isVector() ? 0 : impl_->surf.strideWords() * 4;
 }
 
 bool Device::WritePng(const std::string& path) const {
-    if (impl_->kind == Printer)
+    if (impl_->isVector())
         return false;
     impl_->reduceToMonochrome();
     impl_->surf.beginDirect();
@@ -187,7 +225,7 @@ bool Device::NewPage() {
 }
 
 bool Device::Finish() {
-    if (impl_->kind != Printer || impl_->finished)
+    if (!impl_->isVector() || impl_->finished)
         return false;
     impl_->finished = true;
     if (impl_->dc->cr) {

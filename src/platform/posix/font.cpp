@@ -447,22 +447,25 @@ bool TextFont::Init() {
     }
     family_ = primary->family;
 
-    // Vertical metrics, one rounding rule (see the header). Glyphs are rasterised at a whole pixel em
-    // (hinting and the faces' bitmap strikes want it), and the metrics follow that em.
+    // Vertical metrics (see the header): a negative or zero height gives a whole em and the cell
+    // around it, a positive height gives the cell and the em that fills it.
     const double cellUnits = primary->winAscent + primary->winDescent;
-    double em;
-    if (request_.height < 0)
-        em = std::min(-static_cast<double>(request_.height), kMaxPixelSize);
-    else if (request_.height > 0)
-        em = std::min(static_cast<double>(request_.height), kMaxPixelSize) * primary->unitsPerEm / cellUnits;
-    else
-        em = kDefaultEm;
-    em = std::max(1.0, std::round(em));
-    const double k = em / primary->unitsPerEm;
     FontMetrics& m = metrics_;
+    double em;
+    if (request_.height > 0 && cellUnits > 0) {
+        const int cell = static_cast<int>(std::min(static_cast<double>(request_.height), kMaxPixelSize));
+        em = cell * primary->unitsPerEm / cellUnits;
+        m.ascent = std::min(cell, static_cast<int>(std::lround(primary->winAscent * (cell / cellUnits))));
+        m.descent = cell - m.ascent;
+    } else {
+        em =
+            request_.height < 0 ? std::min(-static_cast<double>(request_.height), kMaxPixelSize) : kDefaultEm;
+        em = std::max(1.0, std::round(em));
+        m.ascent = CeilMetric(primary->winAscent * em / primary->unitsPerEm);
+        m.descent = CeilMetric(primary->winDescent * em / primary->unitsPerEm);
+    }
+    const double k = em / primary->unitsPerEm;
     m.em = em;
-    m.ascent = CeilMetric(primary->winAscent * k);
-    m.descent = CeilMetric(primary->winDescent * k);
     m.height = std::max(1, m.ascent + m.descent);
     m.internalLeading = std::max(0, m.height - static_cast<int>(std::lround(em)));
     m.externalLeading = static_cast<int>(std::lround(primary->lineGap * k));

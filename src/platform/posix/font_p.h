@@ -10,12 +10,16 @@
 // (towards the descent), origin at the pen start on the baseline. Escapement turns text space
 // counter-clockwise on the screen about the reference point.
 //
-// Vertical metrics come from the primary face's OS/2 table with one rounding rule, upwards: with
-// k = em / unitsPerEm, ascent = ceil(usWinAscent × k), descent = ceil(usWinDescent × k), cell height =
-// ascent + descent. The em is a whole number of pixels: −lfHeight for a negative lfHeight, and for a
-// positive one (a cell height) the nearest whole em to lfHeight × unitsPerEm / (usWinAscent +
-// usWinDescent), so the cell can come out one pixel off the request. Rounding up keeps the hinted glyphs
-// of the face inside the cell.
+// Vertical metrics come from the primary face's OS/2 table (usWinAscent and usWinDescent, whose sum is
+// the cell in font units), with k = em / unitsPerEm:
+// - a negative lfHeight is the em, a whole number of pixels (−lfHeight; 12 for a zero height), and the
+//   cell is rounded up around it: ascent = ceil(usWinAscent × k), descent = ceil(usWinDescent × k), which
+//   keeps the hinted glyphs of the face inside the cell;
+// - a positive lfHeight is the cell height itself, as GDI's tmHeight reports it: the em is chosen to
+//   fill it, em = lfHeight × unitsPerEm / (usWinAscent + usWinDescent) (not a whole number of pixels),
+//   ascent = round(usWinAscent × k) and descent = lfHeight − ascent, so that ascent + descent is
+//   exactly the cell asked for.
+// Heights beyond 16384 pixels are clamped.
 //
 // Horizontal metrics are the hinted, integer glyph advances of the unrotated font, split GDI-like into
 // A (left bearing), B (ink width) and C (right bearing, advance − A − B). Measuring and drawing walk the

@@ -1,16 +1,21 @@
 // GDI drawing off Windows: lines, shapes, paths, pixels and FillRect.
 //
-// Geometry is built in device pixel coordinates where (x, y) names pixel (x, y) and is handed to one
-// of two renderers:
-// - strokes: pixel centres lie at (x + 0.5, y + 0.5). One-pixel pens on image targets over straight
-//   segments go through our own Bresenham loop (first pixel drawn, last not, dash patterns counted in
-//   pixels), which is what GDI lights and far faster than Cairo; anything else is stroked by Cairo,
-//   aliased, with the pen's width, caps, joins and dashes.
-// - fills: the outline is taken as pixel corners, so a pixel is filled when its centre is inside,
-//   which excludes the right and bottom edges as GDI does (a null-pen Rectangle(0,0,10,10) fills
-//   pixels 0..8, one with a pen fills 0..9 and draws its border over it).
-// Boxes of Rectangle, Ellipse, Pie and Chord therefore stay within [left, right) x [top, bottom).
+// Geometry is built in device pixel coordinates where (x, y) names pixel (x, y), and drawn by one of
+// two renderers:
+// - on image targets, one-pixel pens and fills go straight into the pixels (raster_p.h): curves are
+//   flattened into whole-pixel polygons, a one-pixel pen lights GDI's pixels along each segment (first
+//   drawn, last not, dash patterns counted in pixels), and a fill lights the pixels whose integer
+//   points lie inside the outline, left and top edges included, right and bottom edges not. A shape
+//   is filled and outlined along the same polygon, so fill and outline meet with no gap and no
+//   overhang. This is GDI's pixel model, and far faster than Cairo.
+// - wide pens, and everything on vector targets (PDF, SVG), go through Cairo, aliased, with pixel
+//   centres at (x + 0.5, y + 0.5): strokes with the pen's width, caps, joins and dashes, fills of the
+//   same outline, hatches as lines of the pattern's spacing and phase.
+// Boxes of Rectangle, Ellipse, Pie and Chord have their outline through the pixels l .. r − 1 and
+// t .. b − 1, which keeps them within [left, right) x [top, bottom): a null-pen Rectangle(0,0,10,10)
+// fills pixels 0..8, one with a pen fills 0..9 with its border over the outer ring.
 #include "platform/posix/gdi_p.h"
+#include "platform/posix/raster_p.h"
 
 #include <algorithm>
 #include <cmath>
@@ -25,21 +30,7 @@ constexpr double kPi = 3.14159265358979323846;
 
 // ---- Hatch brushes --------------------------------------------------------------------------------
 
-// 8 x 8 hatch patterns, one byte per row, bit 7 is the leftmost pixel; aligned to the device origin.
-const uint8_t kHatchRows[6][8] = {
-    {0x00, 0x00, 0x00, 0xff, 0x00, 0x00, 0x00, 0x00}, // HS_HORIZONTAL
-    {0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08}, // HS_VERTICAL
-    {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01}, // HS_FDIAGONAL
-    {0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80}, // HS_BDIAGONAL
-    {0x08, 0x08, 0x08, 0xff, 0x08, 0x08, 0x08, 0x08}, // HS_CROSS
-    {0x81, 0x42, 0x24, 0x18, 0x18, 0x24, 0x42, 0x81}, // HS_DIAGCROSS
-};
-
-uint32_t pixelOf(COLORREF c) {
-    return 0xFF000000u | (static_cast<uint32_t>(GetRValue(c)) << 16) |
-           (static_cast<uint32_t>(GetGValue(c)) << 8) | GetBValue(c);
-}
-
+// Hatch brushes of pens (stroked by Cairo) are 8 x 8 image patterns aligned to the device origin.
 // Patterns are cached per style, colour and background (transparent or an opaque colour); the cache
 // is emptied when it grows past a few hundred entries.
 cairo_pattern_t* hatchPattern(int style, COLORREF color, bool opaque, COLORREF bk) {
@@ -85,6 +76,84 @@ bool setBrushSource(cairo_t* cr, const Dc& dc, const LOGBRUSH& lb) {
     return false;
 }
 
+// The brush as our fills write it on image targets; false for brushes that paint nothing.
+bool spanBrush(const Dc& dc, const LOGBRUSH& lb, SpanBrush& out) {
+    if (lb.lbStyle == BS_SOLID) {
+        out.color = pixelOf(lb.lbColor);
+        return true;
+    }
+    if (lb.lbStyle == BS_HATCHED && lb.lbHatch <= HS_DIAGCROSS) {
+        out.color = pixelOf(lb.lbColor);
+        out.hatch = static_cast<int>(lb.lbHatch);
+        out.opaque = dc.st.bkMode == OPAQUE;
+        out.background = pixelOf(dc.st.bkColor);
+        return true;
+    }
+    return false;
+}
+
+// Hatches on vector targets: the lines of the 8 x 8 pattern drawn across the area through the centres of
+// the pixels the pattern lights, so that the page shows the same spacing and phase at any resolution
+// without tile seams. Pattern pixels are those of kHatchRows: horizontal y ≡ 3, vertical x ≡ 4, forward
+// diagonal x − y ≡ 0, backward diagonal x + y ≡ 7 (mod 8). Straight lines are a pixel wide, diagonals
+// 1/√2, which covers one pixel per row as the pattern does.
+void strokeHatchLines(cairo_t* cr, int style, double x1, double y1, double x2, double y2) {
+    auto from = [](double v, double phase) { return 8 * std::floor((v - phase) / 8) + phase; };
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+    cairo_set_dash(cr, nullptr, 0, 0);
+    if (style == HS_HORIZONTAL || style == HS_CROSS)
+        for (double y = from(y1 - 1, 3.5); y <= y2 + 1; y += 8) {
+            cairo_move_to(cr, x1 - 1, y);
+            cairo_line_to(cr, x2 + 1, y);
+        }
+    if (style == HS_VERTICAL || style == HS_CROSS)
+        for (double x = from(x1 - 1, 4.5); x <= x2 + 1; x += 8) {
+            cairo_move_to(cr, x, y1 - 1);
+            cairo_line_to(cr, x, y2 + 1);
+        }
+    cairo_set_line_width(cr, 1.0);
+    cairo_stroke(cr);
+    // Diagonals through the pixel centres: x − y = 8k and x + y = 8k (continuous coordinates).
+    if (style == HS_FDIAGONAL || style == HS_DIAGCROSS)
+        for (double k = from(x1 - y2 - 2, 0); k <= x2 - y1 + 2; k += 8) {
+            cairo_move_to(cr, y1 - 1 + k, y1 - 1);
+            cairo_line_to(cr, y2 + 1 + k, y2 + 1);
+        }
+    if (style == HS_BDIAGONAL || style == HS_DIAGCROSS)
+        for (double k = from(x1 + y1 - 2, 0); k <= x2 + y2 + 2; k += 8) {
+            cairo_move_to(cr, k - (y1 - 1), y1 - 1);
+            cairo_line_to(cr, k - (y2 + 1), y2 + 1);
+        }
+    cairo_set_line_width(cr, std::sqrt(0.5));
+    cairo_stroke(cr);
+}
+
+// Fills the current path of cr (device pixel units) with a brush; false for brushes that paint
+// nothing. Solid brushes fill; hatches clip to the path and draw their lines (vector targets).
+bool fillCairoPath(cairo_t* cr, const Dc& dc, const LOGBRUSH& lb) {
+    if (lb.lbStyle == BS_SOLID) {
+        setSourceColor(cr, lb.lbColor);
+        cairo_fill(cr);
+        return true;
+    }
+    if (lb.lbStyle != BS_HATCHED || lb.lbHatch > HS_DIAGCROSS)
+        return false;
+    cairo_save(cr);
+    cairo_clip(cr);
+    if (dc.st.bkMode == OPAQUE) {
+        setSourceColor(cr, dc.st.bkColor);
+        cairo_paint(cr);
+    }
+    double x1, y1, x2, y2;
+    cairo_clip_extents(cr, &x1, &y1, &x2, &y2);
+    if (x1 < x2 && y1 < y2) {
+        setSourceColor(cr, lb.lbColor);
+        strokeHatchLines(cr, static_cast<int>(lb.lbHatch), x1, y1, x2, y2);
+    }
+    cairo_restore(cr);
+    return true;
+}
+
 // ---- Pens -----------------------------------------------------------------------------------------
 
 // Dash patterns in pixels for cosmetic pens, in multiples of the width for geometric ones.
@@ -94,7 +163,7 @@ const int kDashCount[4] = {2, 2, 4, 6};
 
 struct PenInfo {
     bool visible = false;
-    bool onePixel = false; // drawn by the pixel loop on image targets (straight segments)
+    bool onePixel = false; // drawn by the pixel loop on image targets
     double width = 1;      // device pixels
     LOGBRUSH brush{BS_SOLID, 0, 0};
     cairo_line_cap_t cap = CAIRO_LINE_CAP_ROUND;
@@ -171,163 +240,23 @@ PenInfo penInfo(const Dc& dc) {
     return pi;
 }
 
-// ---- One-pixel lines ------------------------------------------------------------------------------
-
-__extension__ typedef __int128 Wide;
-
-// Where a segment passes exactly between two pixels, GDI picks the one that makes the line the same
-// whichever way it is drawn: the tie steps to the minor direction in octants 3, 5, 6 and 8 (counted
-// counter-clockwise from +x with y down) and stays in the others.
-long long tieBias(long long dx, long long dy) {
-    int octant;
-    if (dy > 0)
-        octant = dx > 0 ? (dx > dy ? 1 : 2) : (-dx > dy ? 4 : 3);
-    else
-        octant = dx < 0 ? (-dx > -dy ? 5 : 6) : (dx > -dy ? 8 : 7);
-    return (octant == 3 || octant == 5 || octant == 6 || octant == 8) ? 1 : 0;
+// The pen of the pixel loop.
+LinePen linePen(const Dc& dc, const PenInfo& pi) {
+    LinePen lp;
+    lp.color = pixelOf(pi.brush.lbColor);
+    lp.background = pixelOf(dc.st.bkColor);
+    lp.opaqueGaps = pi.opaqueGaps;
+    for (double d : pi.dashes)
+        lp.dashes.push_back(std::llround(d));
+    return lp;
 }
-
-// Writes one-pixel segments straight into an image surface: GDI's pixels (Bresenham, first pixel
-// drawn, last not) and a dash pattern that runs on from segment to segment within one call.
-class PixelLine {
-public:
-    PixelLine(Dc& dc, const PenInfo& pi) : surf_(*dc.target) {
-        px_ = surf_.beginDirect();
-        stride_ = surf_.strideWords();
-        w_ = surf_.width;
-        h_ = surf_.height;
-        color_ = pixelOf(pi.brush.lbColor);
-        bk_ = pixelOf(dc.st.bkColor);
-        opaqueGaps_ = pi.opaqueGaps;
-        for (double d : pi.dashes)
-            dash_.push_back(std::max<long long>(1, std::llround(d)));
-        for (long long d : dash_)
-            period_ += d;
-    }
-    ~PixelLine() { surf_.endDirect(); }
-    PixelLine(const PixelLine&) = delete;
-    PixelLine& operator=(const PixelLine&) = delete;
-
-    void line(long long x0, long long y0, long long x1, long long y1) {
-        const long long adx = std::llabs(x1 - x0), ady = std::llabs(y1 - y0);
-        const long long sx = x1 >= x0 ? 1 : -1, sy = y1 >= y0 ? 1 : -1;
-        const bool xMajor = adx >= ady;
-        const long long bias = tieBias(x1 - x0, y1 - y0);
-        const long long n = xMajor ? adx : ady; // pixels drawn: the end point is left out
-        if (n == 0 || !px_)
-            return;
-        if (period_ == 0 && x0 >= 0 && y0 >= 0 && x1 >= 0 && y1 >= 0 && x0 < w_ && x1 < w_ && y0 < h_ &&
-            y1 < h_) {
-            solidInside(x0, y0, adx, ady, sx, sy, bias);
-            return;
-        }
-        const long long major = xMajor ? adx : ady, minor = xMajor ? ady : adx;
-        const long long m0 = xMajor ? x0 : y0, s0 = xMajor ? y0 : x0;
-        const long long ms = xMajor ? sx : sy, ss = xMajor ? sy : sx;
-        const long long mlim = xMajor ? w_ : h_, slim = xMajor ? h_ : w_;
-        // Steps whose major coordinate is inside the surface.
-        long long ilo, ihi;
-        if (ms > 0) {
-            ilo = std::max<long long>(0, -m0);
-            ihi = std::min<long long>(n, mlim - m0);
-        } else {
-            ilo = std::max<long long>(0, m0 - (mlim - 1));
-            ihi = std::min<long long>(n, m0 + 1);
-        }
-        if (ilo >= ihi) {
-            pos_ += n;
-            return;
-        }
-        // Minor offset at step i: i * minor / major rounded (ties as above); the decision variable
-        // of the loop below is resumed at step ilo in closed form. Products of two 33-bit
-        // coordinates need 128 bits; the results fit in 64.
-        const Wide wk =
-            (2 * static_cast<Wide>(ilo) * minor + major - 1 + bias) / (2 * static_cast<Wide>(major));
-        const long long k = static_cast<long long>(wk);
-        long long d = static_cast<long long>(2 * static_cast<Wide>(minor) * (ilo + 1) - major -
-                                             2 * static_cast<Wide>(major) * wk);
-        long long m = m0 + ilo * ms, s = s0 + k * ss;
-        long long dashPos = (pos_ + ilo) % (period_ ? period_ : 1);
-        for (long long i = ilo; i < ihi; ++i) {
-            if (s >= 0 && s < slim) {
-                const bool on = period_ == 0 || dashOn(dashPos);
-                if (on || opaqueGaps_) {
-                    const long long x = xMajor ? m : s, y = xMajor ? s : m;
-                    px_[y * stride_ + x] = on ? color_ : bk_;
-                }
-            }
-            if (period_ && ++dashPos == period_)
-                dashPos = 0;
-            if (d + bias > 0) {
-                s += ss;
-                d -= 2 * major;
-            }
-            d += 2 * minor;
-            m += ms;
-        }
-        pos_ += n;
-    }
-
-private:
-    // The common case: a solid segment wholly inside the surface, stepping a pixel pointer.
-    void solidInside(long long x0, long long y0, long long adx, long long ady, long long sx, long long sy,
-                     long long bias) {
-        uint32_t* p = px_ + y0 * stride_ + x0;
-        const long long stepY = sy * stride_;
-        const uint32_t c = color_;
-        if (adx >= ady) {
-            long long d = 2 * ady - adx;
-            for (long long i = 0; i < adx; ++i) {
-                *p = c;
-                if (d + bias > 0) {
-                    p += stepY;
-                    d -= 2 * adx;
-                }
-                d += 2 * ady;
-                p += sx;
-            }
-        } else {
-            long long d = 2 * adx - ady;
-            for (long long i = 0; i < ady; ++i) {
-                *p = c;
-                if (d + bias > 0) {
-                    p += sx;
-                    d -= 2 * ady;
-                }
-                d += 2 * adx;
-                p += stepY;
-            }
-        }
-    }
-
-    bool dashOn(long long p) const {
-        for (size_t i = 0; i < dash_.size(); ++i) {
-            if (p < dash_[i])
-                return i % 2 == 0;
-            p -= dash_[i];
-        }
-        return true;
-    }
-
-    Surface& surf_;
-    uint32_t* px_ = nullptr;
-    long long stride_ = 0, w_ = 0, h_ = 0;
-    uint32_t color_ = 0, bk_ = 0;
-    bool opaqueGaps_ = false;
-    std::vector<long long> dash_;
-    long long period_ = 0;
-    long long pos_ = 0;
-};
 
 // ---- Figures --------------------------------------------------------------------------------------
 
 using Figure = std::vector<PathPoint>;
 
-bool hasCurves(const Figure& f) {
-    for (const PathPoint& p : f)
-        if (p.type == PathPoint::Bezier)
-            return true;
-    return false;
+std::vector<FixFigure> fixFigures(const Dc& dc, const Figure& f) {
+    return toFixFigures(f, dc.target->width, dc.target->height);
 }
 
 void addToCairo(cairo_t* cr, const Figure& f, double off) {
@@ -363,19 +292,9 @@ void strokeFigure(Dc& dc, const Figure& f) {
     const PenInfo pi = penInfo(dc);
     if (!pi.visible || f.size() < 1 || !dc.target)
         return;
-    if (pi.onePixel && !hasCurves(f)) {
-        PixelLine pl(dc, pi);
-        size_t start = 0;
-        for (size_t i = 0; i < f.size(); ++i) {
-            if (i == 0 || f[i].type == PathPoint::Move)
-                start = i;
-            else
-                pl.line(std::llround(f[i - 1].x), std::llround(f[i - 1].y), std::llround(f[i].x),
-                        std::llround(f[i].y));
-            if (f[i].closes)
-                pl.line(std::llround(f[i].x), std::llround(f[i].y), std::llround(f[start].x),
-                        std::llround(f[start].y));
-        }
+    if (pi.onePixel) {
+        PixelLine pl(*dc.target, linePen(dc, pi));
+        pl.figures(fixFigures(dc, f));
         return;
     }
     cairo_t* cr = cairoFor(dc);
@@ -406,6 +325,13 @@ void fillFigure(Dc& dc, const Figure& f) {
     const LOGBRUSH& lb = dc.st.brush->lb;
     if (lb.lbStyle == BS_NULL || f.size() < 3 || !dc.target)
         return;
+    const bool winding = dc.st.polyFillMode == WINDING;
+    if (dc.target->isImage) {
+        SpanBrush sb;
+        if (spanBrush(dc, lb, sb))
+            fillFixFigures(*dc.target, fixFigures(dc, f), winding, sb);
+        return;
+    }
     cairo_t* cr = cairoFor(dc);
     if (!cr)
         return;
@@ -413,11 +339,9 @@ void fillFigure(Dc& dc, const Figure& f) {
     for (size_t i = 0; i < closed.size(); ++i)
         if (i + 1 == closed.size() || closed[i + 1].type == PathPoint::Move)
             closed[i].closes = true;
-    addToCairo(cr, closed, 0.0);
-    cairo_set_fill_rule(cr,
-                        dc.st.polyFillMode == WINDING ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
-    if (setBrushSource(cr, dc, lb))
-        cairo_fill(cr);
+    addToCairo(cr, closed, 0.5);
+    cairo_set_fill_rule(cr, winding ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
+    fillCairoPath(cr, dc, lb);
     cairoDone(dc);
 }
 
@@ -555,8 +479,8 @@ Box shrink(Box b, double d) {
     return Box{b.l + d, b.t + d, b.r - d, b.b - d};
 }
 
-// Draws a closed shape of a box: fill box [l, r] x [t, b] as pixel corners (one less on the right and
-// bottom without a pen), outline through the pixels l .. r - 1 and t .. b - 1.
+// Draws a closed shape of a box: its outline through the pixels l .. r − 1 and t .. b − 1, filled
+// inside that outline and stroked along it.
 template <typename MakeFigure>
 void drawBoxShape(Dc& dc, const Box& bx, MakeFigure make) {
     const PenInfo pi = penInfo(dc);
@@ -565,7 +489,7 @@ void drawBoxShape(Dc& dc, const Box& bx, MakeFigure make) {
         addToPath(dc, make(inner));
         return;
     }
-    fillFigure(dc, make(pi.visible ? bx : inner));
+    fillFigure(dc, make(inner));
     if (pi.visible) {
         Box outline = inner;
         if (pi.insideFrame && pi.width > 1)
@@ -647,7 +571,7 @@ BOOL WINAPI LineTo(HDC hdc, int x, int y) {
         // The hot path: straight device coordinates.
         const PenInfo pi = penInfo(*dc);
         if (pi.visible && pi.onePixel) {
-            PixelLine pl(*dc, pi);
+            PixelLine pl(*dc->target, linePen(*dc, pi));
             pl.line(from.x, from.y, x, y);
             return TRUE;
         }
@@ -994,29 +918,30 @@ int WINAPI FillRect(HDC hdc, const RECT* rc, HBRUSH hbr) {
         return 0;
     if (!rc || !dc->target)
         return 0;
-    const Box bx = deviceBox(*dc, rc->left, rc->top, rc->right, rc->bottom);
+    // The rectangle is filled as PatBlt fills its origin and extent: a negative extent covers the
+    // pixels from the far corner (exclusive) back to the origin (inclusive).
+    Box bx;
+    devicePoint(*dc, rc->left, rc->top, bx.l, bx.t);
+    devicePoint(*dc, rc->right, rc->bottom, bx.r, bx.b);
+    if (bx.r < bx.l)
+        bx = Box{bx.r + 1, bx.t, bx.l + 1, bx.b};
+    if (bx.b < bx.t)
+        bx = Box{bx.l, bx.b + 1, bx.r, bx.t + 1};
     if (bx.l >= bx.r || bx.t >= bx.b || lb.lbStyle == BS_NULL)
         return 1;
     Surface& s = *dc->target;
-    if (lb.lbStyle == BS_SOLID && s.isImage) {
-        const long long l = std::max(0.0, bx.l), r = std::min<double>(s.width, bx.r);
-        const long long t = std::max(0.0, bx.t), b = std::min<double>(s.height, bx.b);
-        if (l >= r || t >= b)
-            return 1;
-        uint32_t* p = s.beginDirect();
-        const int stride = s.strideWords();
-        const uint32_t v = pixelOf(lb.lbColor);
-        for (long long y = t; y < b; ++y)
-            std::fill(p + y * stride + l, p + y * stride + r, v);
-        s.endDirect();
+    if (s.isImage) {
+        SpanBrush sb;
+        if (spanBrush(*dc, lb, sb))
+            fillPixelRect(s, static_cast<long long>(bx.l), static_cast<long long>(bx.t),
+                          static_cast<long long>(bx.r), static_cast<long long>(bx.b), sb);
         return 1;
     }
     cairo_t* cr = cairoFor(*dc);
     if (!cr)
         return 0;
     cairo_rectangle(cr, bx.l, bx.t, bx.r - bx.l, bx.b - bx.t);
-    if (setBrushSource(cr, *dc, lb))
-        cairo_fill(cr);
+    fillCairoPath(cr, *dc, lb);
     cairoDone(*dc);
     return 1;
 }

@@ -8,7 +8,8 @@
 // reduced to black and white when its pixels are read, as on our own layer.
 //
 // Printers are the "Microsoft Print to PDF" printer writing to the file asked for; where it is not
-// installed (Wine has no printers) CreatePrinter fails and returns null.
+// installed (Wine has no printers) CreatePrinter fails and returns null. There is no SVG device:
+// CreateSvg returns null.
 //
 // GDI keeps no call trace. Live objects are counted from GDI's handle table (see countObjects).
 #include "platform/devices.h"
@@ -343,6 +344,12 @@ std::unique_ptr<Device> Device::CreatePrinter(const std::string& pdfPath, double
     }
     impl->docOpen = true;
     return std::unique_ptr<Device>(new Device(impl.release()));
+}
+
+// SVG files are written through Cairo, which the Windows build does not have.
+std::unique_ptr<Device> Device::CreateSvg(const std::string& /*svgPath*/, double /*widthMm*/,
+                                          double /*heightMm*/, int /*dpi*/) {
+    return nullptr;
 }
 
 HDC Device::GetDC() const {

@@ -1,0 +1,407 @@
+// The pattern walk: a line type with a period along a polyline in screen pixels.
+//
+// Lengths of the pattern are paper millimetres; on the path one millimetre is
+//     k = gs->GetMmPixels() * scale   pixels,
+// so a period is L = k * period pixels. The walk cuts every segment into pieces that end where a
+// period ends, and each item draws its share of the piece A-E, knowing the phase: how many pixels
+// of the period lie before A.
+//
+//   dash 'M'          the part of [start, end] that falls in [phase, phase + |AE|], on the line or
+//                     moved sideways by its offset(s); offset strokes of successive pieces meet on
+//                     the bisector of the corner between them (CalcOffLine)
+//   'C' 'E' 'H' 'h' 'B' 'Z'   point decorations at pos: drawn in the one piece whose phase range
+//                     holds pos, at pos - phase from A, so each comes once per period at its place
+//                     along the line even when a vertex splits the period
+//   'b'               remembered, then drawn over the whole outline at the end (DrawFillBlock)
+//
+// Sideways is the piece's direction turned by +90 degrees on screen (y down): to the right of the
+// direction of travel as seen on the sheet.
+//
+// Bounds: segments shorter than 2 pixels, and every segment when a period is shorter than 2
+// pixels, are drawn plainly; a segment is cut into at most 9999 pieces (what is left of a longer
+// one is not drawn); offsets beyond 990 pixels are not drawn; the filling symbols visit only the
+// grid points near the visible area, at most a million of them.
+#include "linetype/CLineType.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "algorithms/angles.h"
+#include "symbol/mgSymbol.h"
+#include "view/CGraphSystem_p.h"
+
+using draft2d::detail::DevicePixelTrunc;
+
+namespace {
+
+const double kPi = 3.141592653589793;
+const double kTiny = 1e-7;
+const double kMaxOffset = 990.0;        // pixels
+const int kMaxPiecesPerSegment = 9999;  // pieces of one segment
+const int64_t kMaxFillPoints = 1000000; // grid points of one filling
+const double kNotGiven = 1e5;           // CalcOffLine: an angle above it is not given
+
+bool Finite(const mgPoint& p) {
+    return std::isfinite(p.x()) && std::isfinite(p.y());
+}
+
+// Unit vector of the piece a-e; along angle when the piece has no length.
+mgPoint UnitOf(const mgPoint& a, const mgPoint& e, double angle) {
+    const double dx = e.x() - a.x(), dy = e.y() - a.y();
+    const double r = std::sqrt(dx * dx + dy * dy);
+    if (r < 1e-12)
+        return mgPoint(std::cos(angle), std::sin(angle));
+    return mgPoint(dx / r, dy / r);
+}
+
+// Where a point decoration at pos pixels into the period goes in the piece a-e that starts phase
+// pixels into it: false when pos lies in another piece; else the anchor at pos - phase along the
+// piece, moved by offset pixels sideways, and the piece's unit direction.
+bool DecorationAnchor(const mgPoint& a, const mgPoint& e, double phase, double pos, double offset,
+                      mgPoint& anchor, mgPoint& u) {
+    const double r = mg_distance(a, e);
+    // The half-open range (phase - 1e-7, phase + r - 1e-7]: a position on the boundary of two
+    // pieces belongs to exactly one of them.
+    if (!(pos > phase - kTiny && pos + kTiny <= r + phase))
+        return false;
+    u = UnitOf(a, e, 0.0);
+    const double along = pos - phase;
+    anchor.set(a.x() + along * u.x() - offset * u.y(), a.y() + along * u.y() + offset * u.x());
+    return Finite(anchor);
+}
+
+// How far a symbol reaches from its origin, in symbol units (texts counted roughly by their
+// height and length). Used to widen the visible area by what a symbol placed outside it can show.
+double SymbolReach(const mgSymbol* s) {
+    if (s == nullptr)
+        return 1.0;
+    double reach = 0.0;
+    auto at = [&reach](double x, double y, double extra) {
+        const double d = std::hypot(x, y) + std::fabs(extra);
+        if (std::isfinite(d))
+            reach = std::max(reach, d);
+    };
+    for (const mgSymbolItem* it : s->GetItems()) {
+        switch (it->kind) {
+        case 'l':
+        case 'r':
+            at(it->x, it->y, it->width);
+            at(it->x2, it->y2, it->width);
+            break;
+        case 'c':
+        case 'a':
+            at(it->x, it->y, double(it->radius) + it->width);
+            break;
+        case 'd':
+            at(it->x, it->y, 0);
+            break;
+        case 'h':
+            at(it->x, it->y, double(it->height) * (it->text != nullptr ? std::strlen(it->text) + 1 : 1));
+            break;
+        case 'z':
+            for (int k = 0; k < it->count; ++k)
+                at(it->xs[k], it->ys[k], it->width);
+            break;
+        default:
+            break;
+        }
+    }
+    return std::min(reach, 1e6);
+}
+
+// The random numbers of a filling, drawn from the grid indices of each point (SplitMix64), so a
+// drawing comes out the same every time, whatever else uses the C library's rand.
+class GridRandom {
+public:
+    GridRandom(int64_t i, int64_t j)
+        : state_((static_cast<uint64_t>(i) * 0x9E3779B97F4A7C15ull) ^
+                 (static_cast<uint64_t>(j) + 0x632BE59BD9B4E019ull)) {}
+    uint32_t Next() {
+        uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return static_cast<uint32_t>((z ^ (z >> 31)) >> 32);
+    }
+
+private:
+    uint64_t state_;
+};
+
+} // namespace
+
+// Offset stroke: each end moves along the bisector of its corner by offset / s, where s is the
+// sine of the angle between the stroke and the bisector, so that the strokes on both sides of the
+// corner, each moved by offset, meet there. Corners that nearly reverse (|s| <= 0.1) would send
+// the end far away: those ends move straight sideways instead.
+void CLineType::CalcOffLine(double& x1, double& y1, double& x2, double& y2, double offset, double angle,
+                            double prevAngle, double nextAngle) {
+    if (angle > kNotGiven) {
+        angle = GetLineAngle(x1, y1, x2, y2);
+        if (prevAngle > kNotGiven)
+            prevAngle = angle;
+        if (nextAngle > kNotGiven)
+            nextAngle = angle;
+    }
+    if (std::fabs(offset) <= kTiny)
+        return;
+    const double side = angle + kPi / 2;
+    const double b1 = AngleBisector(angle, prevAngle + kPi);
+    const double s1 = std::cos(AngleBetween(angle, b1) - kPi / 2);
+    if (std::fabs(s1) > 0.1)
+        CalcDistPoint(x1, y1, b1, offset / s1, &x1, &y1);
+    else
+        CalcDistPoint(x1, y1, side, offset, &x1, &y1);
+    const double b2 = AngleBisector(nextAngle, angle + kPi);
+    const double s2 = std::cos(AngleBetween(nextAngle, b2) - kPi / 2);
+    if (std::fabs(s2) > 0.1)
+        CalcDistPoint(x2, y2, b2, offset / s2, &x2, &y2);
+    else
+        CalcDistPoint(x2, y2, side, offset, &x2, &y2);
+}
+
+void CLineType::DrawPattern(CGraphSystem* gs, HDC hdc, const std::deque<mgPoint>& p, double scale) const {
+    const size_t n = p.size();
+    if (gs == nullptr || n < 2)
+        return;
+    const double k = gs->GetMmPixels() * scale;
+    const double L = k * period;
+    // A period too short to show (or not a number) draws the path solid.
+    const bool plain = !(L >= 2.0 && std::isfinite(L));
+    const bool closed =
+        n >= 3 && std::fabs(p[0].x() - p[n - 1].x()) < kTiny && std::fabs(p[0].y() - p[n - 1].y()) < kTiny;
+    auto angleOf = [&p](size_t i) { return GetLineAngle(p[i].x(), p[i].y(), p[i + 1].x(), p[i + 1].y()); };
+
+    double phase = 0.0;
+    const item_data* fill = nullptr;
+    for (size_t i = 0; i + 1 < n; ++i) {
+        mgPoint a = p[i];
+        const mgPoint& b = p[i + 1];
+        if (!Finite(a) || !Finite(b))
+            continue;
+        double len = mg_distance(a, b);
+        if (plain || len < 2.0) {
+            gs->DrawLinePx(hdc, a.x(), a.y(), b.x(), b.y());
+            if (!plain) {
+                // Short segments (the sides of small arcs) still use up the period; the phase is
+                // kept inside the period, so the next long segment goes on where it stands.
+                phase = std::fmod(phase + len, L);
+                if (L - phase < 1.0)
+                    phase = 0.0;
+            }
+            continue;
+        }
+        const double curAngle = angleOf(i);
+        double prevAngle = i > 0 ? angleOf(i - 1) : (closed ? angleOf(n - 2) : curAngle);
+        const double nextAngle = i + 2 < n ? angleOf(i + 1) : (closed ? angleOf(0) : curAngle);
+        const double ux = (b.x() - a.x()) / len, uy = (b.y() - a.y()) / len;
+        for (int piece = 0; len > 0.5 && piece < kMaxPiecesPerSegment; ++piece) {
+            mgPoint e = b;
+            double r = len, endAngle = nextAngle;
+            if (len + phase > L) {
+                r = L - phase;
+                e.set(a.x() + r * ux, a.y() + r * uy);
+                endAngle = curAngle;
+            }
+            for (const item_data* item : items) {
+                switch (item->kind) {
+                case 'M':
+                    DrawHorLine(gs, hdc, *item, scale, a, e, phase, curAngle, prevAngle, endAngle);
+                    break;
+                case 'C':
+                    DrawCircle(gs, hdc, *item, scale, a, e, phase);
+                    break;
+                case 'E':
+                case 'H':
+                case 'h':
+                    DrawVerLine(gs, hdc, *item, item->kind, scale, a, e, phase);
+                    break;
+                case 'B':
+                    DrawBlock(gs, hdc, *item, scale, a, e, phase);
+                    break;
+                case 'b':
+                    if (fill == nullptr)
+                        fill = item;
+                    break;
+                default:
+                    break;
+                }
+            }
+            phase += r;
+            if (L - phase < 1.0)
+                phase = 0.0;
+            a = e;
+            len -= r;
+            prevAngle = curAngle;
+        }
+    }
+    if (fill != nullptr)
+        DrawFillBlock(gs, hdc, p, *fill, scale);
+}
+
+void CLineType::DrawHorLine(CGraphSystem* gs, HDC hdc, const item_data& item, double scale, const mgPoint& a,
+                            const mgPoint& e, double phase, double curAngle, double prevAngle,
+                            double endAngle) {
+    const double k = gs->GetMmPixels() * scale;
+    const double s = k * item.start, t = k * item.end;
+    const double r = mg_distance(a, e);
+    if (!(phase <= t - kTiny && s + kTiny <= r + phase))
+        return;
+    const mgPoint u = UnitOf(a, e, curAngle);
+    mgPoint from = a, to = e;
+    // An end inside the piece is no corner: it is mitred square, with the piece's own direction.
+    double fromAngle = prevAngle, toAngle = endAngle;
+    if (r > t - phase) {
+        to.set(a.x() + (t - phase) * u.x(), a.y() + (t - phase) * u.y());
+        toAngle = curAngle;
+    }
+    if (s - phase > 0) {
+        from.set(a.x() + (s - phase) * u.x(), a.y() + (s - phase) * u.y());
+        fromAngle = curAngle;
+    }
+    auto stroke = [&](double offset) {
+        double x1 = from.x(), y1 = from.y(), x2 = to.x(), y2 = to.y();
+        CalcOffLine(x1, y1, x2, y2, offset, curAngle, fromAngle, toAngle);
+        gs->DrawLinePx(hdc, x1, y1, x2, y2);
+    };
+    if (item.offsets == nullptr || item.offsetCount <= 0) {
+        const double v = k * item.offset;
+        if (std::fabs(v) <= kMaxOffset)
+            stroke(v);
+        return;
+    }
+    for (int i = 0; i < item.offsetCount; ++i) {
+        const double v = k * item.offsets[i];
+        if (!(std::fabs(v) <= kMaxOffset))
+            break;
+        stroke(v);
+    }
+}
+
+void CLineType::DrawVerLine(CGraphSystem* gs, HDC hdc, const item_data& item, char /*kind*/, double scale,
+                            const mgPoint& a, const mgPoint& e, double phase) {
+    const double k = gs->GetMmPixels() * scale;
+    mgPoint anchor, u;
+    if (!DecorationAnchor(a, e, phase, k * item.pos, 0.0, anchor, u))
+        return;
+    const double from = k * item.from, to = k * item.to;
+    gs->DrawLinePx(hdc, anchor.x() - from * u.y(), anchor.y() + from * u.x(), anchor.x() - to * u.y(),
+                   anchor.y() + to * u.x());
+}
+
+void CLineType::DrawCircle(CGraphSystem* gs, HDC hdc, const item_data& item, double scale, const mgPoint& a,
+                           const mgPoint& e, double phase) {
+    const double k = gs->GetMmPixels() * scale;
+    mgPoint c, u;
+    if (!DecorationAnchor(a, e, phase, k * item.pos, k * item.offset, c, u))
+        return;
+    const double rr = k * item.radius;
+    HDC dc = hdc != nullptr ? hdc : gs->GetDrawDC();
+    if (dc == nullptr || !std::isfinite(rr))
+        return;
+    ::Ellipse(dc, DevicePixelTrunc(c.x() + 0.5 - rr), DevicePixelTrunc(c.y() + 0.5 - rr),
+              DevicePixelTrunc(c.x() + rr + 0.5), DevicePixelTrunc(c.y() + rr + 0.5));
+}
+
+void CLineType::DrawBlock(CGraphSystem* gs, HDC /*hdc*/, const item_data& item, double scale,
+                          const mgPoint& a, const mgPoint& e, double phase) {
+    const double k = gs->GetMmPixels() * scale;
+    mgPoint anchor, u;
+    if (!DecorationAnchor(a, e, phase, k * item.pos, k * item.offset, anchor, u))
+        return;
+    // The symbol turns with the line as the user sees it; its size does not follow the line scale.
+    mgPoint ua, ue;
+    gs->ScreenToUser(a, ua);
+    gs->ScreenToUser(e, ue);
+    const double angle = GetLineAngle(ua.x(), ua.y(), ue.x(), ue.y());
+    gs->DrawSymbol(anchor.x(), anchor.y(), item.blockName, angle, CGraphSystem::COORD_SCREEN, 1.0);
+}
+
+// Filling symbols: a grid of symbols over a closed outline. The grid starts at the outline's
+// bounding box shrunk by the inset (at least a pixel) and steps by the spacing (at least a pixel)
+// both ways; each grid point may be jittered by up to half a step in x and y and turned by a
+// random angle (fillFlags 1, 2, 4), and gets a symbol when it lies in or on the outline. The
+// random numbers come from the point's grid indices, so a point looks the same in every drawing
+// and only the grid points near the visible area are visited.
+void CLineType::DrawFillBlock(CGraphSystem* gs, HDC /*hdc*/, const std::deque<mgPoint>& pts,
+                              const item_data& item, double scale) {
+    if (gs == nullptr || pts.empty() || item.blockName == nullptr)
+        return;
+    const mgPoint& first = pts.front();
+    const mgPoint& last = pts.back();
+    if (std::fabs(first.x() - last.x()) > kTiny || std::fabs(first.y() - last.y()) > kTiny)
+        return;
+    std::vector<double> xs, ys;
+    try {
+        xs.reserve(pts.size());
+        ys.reserve(pts.size());
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL;
+    for (const mgPoint& q : pts) {
+        if (!Finite(q))
+            return;
+        xs.push_back(q.x());
+        ys.push_back(q.y());
+        minX = std::min(minX, q.x());
+        minY = std::min(minY, q.y());
+        maxX = std::max(maxX, q.x());
+        maxY = std::max(maxY, q.y());
+    }
+    const int nv = static_cast<int>(std::min<size_t>(xs.size(), INT32_MAX));
+    const double k = gs->GetMmPixels() * scale;
+    if (!(item.spacing >= 1e-8 || item.inset >= 1e-8)) {
+        gs->DrawSymbol((minX + maxX) / 2, (minY + maxY) / 2, item.blockName, 0.0, CGraphSystem::COORD_SCREEN,
+                       1.0);
+        return;
+    }
+    const double m = std::max(1.0, k * item.inset);
+    const double d = std::max(1.0, k * item.spacing);
+    if (!std::isfinite(m) || !std::isfinite(d))
+        return;
+    minX += m;
+    minY += m;
+    maxX -= m;
+    maxY -= m;
+
+    // The visible area, widened by what a symbol placed outside it can reach and by the jitter.
+    mgRect view = gs->GetClipRect();
+    if (view.isEmpty())
+        view = mgRect(0, 0, gs->GetWidth(), gs->GetHeight());
+    const double reach =
+        SymbolReach(mgSymbols::c_object.Find(item.blockName)) * gs->PaperToScreen() + d + 2.0;
+    const double left = std::max(minX, view.left() - reach), right = std::min(maxX, view.right() + reach);
+    const double bottom = std::max(minY, view.bottom() - reach), top = std::min(maxY, view.top() + reach);
+    if (!(left < right && bottom < top))
+        return;
+    // Grid indices of the points x = minX + i d < maxX inside [left, right], and the same for y.
+    const double i0 = std::ceil((left - minX) / d), i1 = std::ceil((right - minX) / d);
+    const double j0 = std::ceil((bottom - minY) / d), j1 = std::ceil((top - minY) / d);
+    // Coordinates far beyond the device give indices no integer holds; a grid denser than the cap
+    // would be a smear of symbols costing seconds: neither is drawn.
+    const double kMaxIndex = 9e15;
+    if (!(std::fabs(i0) < kMaxIndex && std::fabs(i1) < kMaxIndex && std::fabs(j0) < kMaxIndex &&
+          std::fabs(j1) < kMaxIndex && (i1 - i0) * (j1 - j0) <= static_cast<double>(kMaxFillPoints)))
+        return;
+    const bool jitterX = (item.fillFlags & 1) != 0, jitterY = (item.fillFlags & 2) != 0;
+    const bool turn = (item.fillFlags & 4) != 0;
+    for (int64_t i = static_cast<int64_t>(i0); i < static_cast<int64_t>(i1); ++i) {
+        const double x0 = minX + static_cast<double>(i) * d;
+        for (int64_t j = static_cast<int64_t>(j0); j < static_cast<int64_t>(j1); ++j) {
+            double x = x0, y = minY + static_cast<double>(j) * d, angle = 0.0;
+            GridRandom random(i, j);
+            if (jitterX)
+                x += (static_cast<int>(random.Next() % 100) - 50) * d * 0.01;
+            if (jitterY)
+                y += (static_cast<int>(random.Next() % 100) - 50) * d * 0.01;
+            if (turn)
+                angle = Deg2Rad(static_cast<double>(random.Next() % 360));
+            if (PtInArea(x, y, nv, xs.data(), ys.data(), nullptr) != 1)
+                gs->DrawSymbol(x, y, item.blockName, angle, CGraphSystem::COORD_SCREEN, 1.0);
+        }
+    }
+}
