@@ -30,8 +30,8 @@ windows:
 # The sample sheet drawn by the render tool (data/sample.d2d).
 demo: build
 	mkdir -p out
-	build/release/tools/draft2d-render data/sample.d2d -o out/sample.png -o out/sample.pdf
-	@echo "demo: out/sample.png out/sample.pdf"
+	build/release/tools/draft2d-render data/sample.d2d -o out/sample.png -o out/sample.pdf -o out/sample.svg
+	@echo "demo: out/sample.png out/sample.pdf out/sample.svg"
 
 # Installs into a temporary prefix and builds a program against the package (CMake and pkg-config).
 package: build

@@ -3,10 +3,10 @@
 //   draft2d-render [options] [script.d2d]
 //
 // Without a script it draws the sample sheet that comes with the library. Each output file gets a
-// device of its kind (an image for PNG, a printer for PDF, an SVG surface for SVG) and a view of
-// its own; the script is read once. Exit status: 0 when every row was read, 1 when some rows
-// failed (the outputs are still written, without them), 2 when the tool could not do its job
-// (bad options, a script that cannot be read, an output that cannot be written).
+// device of its kind (an image for PNG, a printer for PDF, the SVG device for SVG; the last two
+// are pages of the paper's size) and a view of its own; the script is read once. Exit status: 0 when every
+// row was read, 1 when some rows failed (the outputs are still written, without them), 2 when the tool could
+// not do its job (bad options, a script that cannot be read, an output that cannot be written).
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -35,11 +35,11 @@ const char kUsage[] =
     "                        default: the script's name with .png, in the current folder)\n"
     "  --size WxH            image size in pixels (PNG, SVG); default: the paper at the resolution\n"
     "                        plus the margin\n"
-    "  --dpi N               resolution in dots per inch (default 96; PDF 600)\n"
+    "  --dpi N               resolution in dots per inch (default 96; PDF 600, SVG 300)\n"
     "  --fit paper|extent|X1,Y1,X2,Y2\n"
     "                        what the picture shows: the sheet, the entities, or a rectangle in\n"
     "                        user units (default: the script's view row, else the sheet)\n"
-    "  --margin PX           pixels left around what --fit frames (default 10; PDF 0)\n"
+    "  --margin PX           pixels left around what --fit frames (default 10; PDF and SVG 0)\n"
     "  --view SCALE,X,Y      an exact view instead of --fit: the view scale and the paper point in mm\n"
     "                        at the picture's bottom-left corner (as draft2d-view prints it)\n"
     "  --stats               print the time taken and the peak memory\n"
@@ -219,15 +219,15 @@ bool FormatOf(const std::string& path, Format& f) {
 // Draws the drawing into one output file. false (with a message) when it could not be written.
 bool Render(const Options& o, const Drawing& drawing, const std::string& path, Format format,
             DrawReport& report) {
-    const int margin = o.margin >= 0 ? o.margin : (format == Format::Pdf ? 0 : 10);
+    // PDF and SVG pages are the paper itself; an image has a margin around the sheet.
+    const int margin = o.margin >= 0 ? o.margin : (format == Format::Png ? 10 : 0);
     std::unique_ptr<draft2d::Device> device;
     if (format == Format::Pdf) {
         device = draft2d::Device::CreatePrinter(path, drawing.paperWidth, drawing.paperHeight,
                                                 o.dpi > 0 ? o.dpi : 600);
     } else if (format == Format::Svg) {
-        fprintf(stderr, "draft2d-render: %s: SVG output is not available in this build of the library\n",
-                path.c_str());
-        return false;
+        device = draft2d::Device::CreateSvg(path, drawing.paperWidth, drawing.paperHeight,
+                                            o.dpi > 0 ? o.dpi : 300);
     } else {
         const int dpi = o.dpi > 0 ? o.dpi : 96;
         int w = o.width, h = o.height;

@@ -12,6 +12,7 @@
 #include <deque>
 
 #include "io/CStringSplit.h"
+#include "symbol/mgSymbol.h"
 #include "view/CGraphCanvas.h"
 
 namespace draft2d::script {
@@ -180,6 +181,8 @@ bool DrawEntity(CGraphSystem& view, CGraphCanvas& canvas, const Entity& e) {
         DrawText(view, e);
         break;
     case Kind::Symbol:
+        view.DrawSymbol(v[0], v[1], e.name.c_str(), v[2], ct, v[3]);
+        break;
     case Kind::Spline:
         return false;
     }
@@ -199,8 +202,8 @@ bool IsDrawn(Kind kind) {
     case Kind::Rect:
     case Kind::Dimension:
     case Kind::Text:
+    case Kind::Symbol:
         return true;
-    case Kind::Symbol: // needs CGraphSystem::LoadSymbols and DrawSymbol
     case Kind::Spline: // needs CGraphSystem::FitCubicSpline and DrawFitCurve
         return false;
     }
@@ -214,6 +217,13 @@ void SetUpView(CGraphSystem& view, const Drawing& drawing) {
     if (drawing.hasGrid) {
         view.SetGridType(drawing.gridType);
         view.SetGrid(drawing.gridX, drawing.gridY, drawing.gridOriginX, drawing.gridOriginY, mgRect());
+    }
+    // The symbol library is the process's: it holds the drawing's folders, in order (a later
+    // symbol of the same name replaces an earlier one), and nothing else.
+    mgSymbols::c_object.Clear();
+    for (const SymbolDir& dir : drawing.symbolDirs) {
+        mgSymbols::c_bTxtFile = dir.text;
+        mgSymbols::c_object.Load(dir.path.c_str());
     }
 }
 
