@@ -333,6 +333,7 @@ struct Reader {
     Drawing& drawing;
     std::vector<Diagnostic>& diags;
     GbkEncoder encoder;
+    CStringSplit split; // reused from row to row
     bool gbk = false;
     Style current; // what `set` rows have set
     Space currentSpace = Space::User;
@@ -992,7 +993,6 @@ struct Reader {
 
     // Reads one row; throws RowError.
     void Row(const std::string& line, int row) {
-        CStringSplit split;
         if (!split.SplitString(line.c_str(), static_cast<int>(line.size()), true)) {
             throw RowError{static_cast<int>(line.size()), "the row ends in a lone backslash"};
         }
