@@ -157,15 +157,6 @@ Options ParseOptions(int argc, char** argv) {
     return o;
 }
 
-// The sample sheet: beside the sources when run from the build tree, else where it is installed.
-std::string SampleSheet() {
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(DRAFT2D_SAMPLE_SHEET, ec)) {
-        return DRAFT2D_SAMPLE_SHEET;
-    }
-    return DRAFT2D_INSTALLED_SAMPLE_SHEET;
-}
-
 double Seconds(Clock::time_point since) {
     return std::chrono::duration<double>(Clock::now() - since).count();
 }
@@ -270,7 +261,7 @@ bool Render(const Options& o, const Drawing& drawing, const std::string& path, F
 int main(int argc, char** argv) {
     Options o = ParseOptions(argc, argv);
     if (o.script.empty()) {
-        o.script = SampleSheet();
+        o.script = SampleSheetPath();
     }
     if (o.outputs.empty()) {
         o.outputs.push_back(std::filesystem::path(o.script).stem().string() + ".png");

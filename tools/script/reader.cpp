@@ -357,6 +357,11 @@ struct Reader {
         return -1;
     }
 
+    static RowError UnknownColour(const RowReader::Attribute& a) {
+        return RowError{a.column, "unknown colour " + Quote(a.value) +
+                                      " (expected #rrggbb, a colour name or contrast)"};
+    }
+
     bool HasSymbol(const std::string& gbkName) const {
         for (const std::string& s : drawing.symbolNames) {
             if (Lower(s) == Lower(gbkName)) {

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <deque>
+#include <filesystem>
 
 #include "io/CStringSplit.h"
 #include "symbol/mgSymbol.h"
@@ -190,6 +191,14 @@ bool DrawEntity(CGraphSystem& view, CGraphCanvas& canvas, const Entity& e) {
 }
 
 } // namespace
+
+std::string SampleSheetPath() {
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(DRAFT2D_SAMPLE_SHEET, ec)) {
+        return DRAFT2D_SAMPLE_SHEET;
+    }
+    return DRAFT2D_INSTALLED_SAMPLE_SHEET;
+}
 
 bool IsDrawn(Kind kind) {
     switch (kind) {

@@ -16,6 +16,10 @@
 
 namespace draft2d::script {
 
+// The sample sheet the tools draw without a script: beside the sources when they are there, else
+// where it is installed.
+std::string SampleSheetPath();
+
 // UCS, paper size, background and grid settings of the drawing; line types come with the view's
 // construction (CGraphSystem(drawing.lineTypes.get())). Loads the drawing's symbol folders into
 // the process-wide symbol library.

@@ -29,7 +29,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -52,14 +51,6 @@ const char kUsage[] =
     "Shows a drawing script (without one, the sample sheet) in a window.\n"
     "Keys: P pan, D dynamic zoom, I zoom in, O zoom out, W window, E extent, A paper,\n"
     "arrows pan, + and - zoom, Page Up/Down step, Escape cancel, Q quit; the wheel zooms.\n";
-
-std::string SampleSheet() {
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(DRAFT2D_SAMPLE_SHEET, ec)) {
-        return DRAFT2D_SAMPLE_SHEET;
-    }
-    return DRAFT2D_INSTALLED_SAMPLE_SHEET;
-}
 
 const char* CommandName(int mode) {
     switch (mode) {
@@ -443,7 +434,7 @@ int main(int argc, char** argv) {
         }
     }
     if (script.empty()) {
-        script = SampleSheet();
+        script = SampleSheetPath();
     }
 
     Drawing drawing;
