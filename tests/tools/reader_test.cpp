@@ -260,7 +260,7 @@ TEST(ScriptReader, EveryBadRowNamesItsRowColumnAndWhatWasExpected) {
          "unknown colour 'puce' (expected #rrggbb, a colour name or contrast)"},
         {"line,0,0,1,1,width=25", 14, "expected a width of 0 to 20 (mm) or 0px to 100px, found '25'"},
         {"line,0,0,1,1,ltype=Nothing", 14, "unknown line type 'Nothing'"},
-        {"line,0,0,1,1,lscale=0", 14, "expected a line type scale above 0 and at most 1e6, found '0'"},
+        {"line,0,0,1,1,lscale=0", 14, "expected a line type scale from 0.000001 to 1000000, found '0'"},
         {"line,0,0,1,1,fill=dots", 14,
          "unknown fill 'dots' (expected none, solid, horizontal, vertical, fdiagonal, bdiagonal, cross or "
          "diagcross)"},

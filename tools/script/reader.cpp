@@ -396,9 +396,9 @@ struct Reader {
             }
         } else if (a.key == "lscale") {
             double v = 0.0;
-            if (!ParseNumber(a.value, v) || !(v > 1e-6) || v > 1e6) {
-                throw RowError{a.column,
-                               "expected a line type scale above 0 and at most 1e6, found " + Quote(a.value)};
+            if (!ParseNumber(a.value, v) || v < 1e-6 || v > 1e6) {
+                throw RowError{a.column, "expected a line type scale from 0.000001 to 1000000, found " +
+                                             Quote(a.value)};
             }
             style.lineScale = v;
         } else if (a.key == "fill") {
