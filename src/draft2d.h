@@ -9,6 +9,7 @@
 #include "algorithms/clip.h"
 #include "algorithms/helpers.h"
 #include "algorithms/intersect.h"
+#include "algorithms/spline.h"
 
 #include "io/CIoBuffer.h"
 #include "io/CStringSplit.h"
@@ -21,6 +22,8 @@
 #include "values/mgPoint.h"
 #include "values/mgPoly.h"
 #include "values/mgRect.h"
+#include "values/mgFitCurve.h"
+#include "values/mgSplines.h"
 
 #include "linetype/CLineType.h"
 #include "symbol/mgSymbol.h"
@@ -29,3 +32,4 @@
 
 #include "view/CGraphCanvas.h"
 #include "view/CGraphSystem.h"
+#include "view/CGraphSys3D.h"

@@ -103,7 +103,7 @@ double LineLayout::SlotLength(size_t k) const {
 }
 
 void LayoutLine(const CFontFormat& f, FontPair& fonts, HDC dc, const char* text, int n, LineLayout& out) {
-    out.chars.clear();
+    out.Clear();
     const auto* s = reinterpret_cast<const unsigned char*>(text);
     for (int k = 0; k < n;) {
         const int bytes = GbkCharBytes(s, k, n);
@@ -232,7 +232,9 @@ mgPoint CFontFormat::GetTextExtentPointA(const CGraphSystem* gs, const char* tex
     HDC dc = hdc != nullptr ? hdc : ::GetDC(nullptr);
     if (dc == nullptr)
         return mgPoint(0.0, 0.0);
-    LineLayout layout;
+    // Measuring is not reentrant; one layout per thread keeps its characters' storage.
+    thread_local LineLayout layout;
+    layout.Clear();
     const int oldMode = ::SetGraphicsMode(dc, GM_ADVANCED);
     {
         FontPair fonts(*this, gs, dc, IsUprightLine(*this));

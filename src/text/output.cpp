@@ -19,7 +19,7 @@
 #include <climits>
 #include <cmath>
 
-using draft2d::detail::RoundPixel;
+using namespace draft2d::detail;
 
 namespace {
 
@@ -42,6 +42,83 @@ ClipBox ClipOf(CGraphSystem* gs) {
             std::fmax(r.bottom(), r.top())};
 }
 
+// Writes the characters of a laid-out line whose box has its rotated bottom-left corner at (x0, y0),
+// the line running along (c, -s), characters gap pixels apart. Characters whose box (ink and
+// advance, a pixel wider) misses the clip box are not sent.
+//
+// Where GDI would place a run of characters exactly as the layout does (the same kind, turned with
+// the line, and a whole-pixel gap that the character extra reproduces) the run goes out in one call;
+// otherwise every character goes out by itself at its own pen position. The character extra also
+// carries the underline and strike-out across the gaps; the last character's ends with its advance.
+void WriteLine(HDC dc, FontPair& fonts, const char* text, const LineLayout& L, double x0, double y0, double c,
+               double s, double gap, const ClipBox& clip) {
+    const size_t count = L.chars.size();
+    const int extra = L.upright || count < 2 ? 0 : RoundPixel(gap);
+    const bool runs = !L.upright && gap == extra;
+    if (extra != 0)
+        ::SetTextCharacterExtra(dc, extra);
+
+    size_t run = count; // first character of the open run; count: none open
+    int runX = 0, runY = 0, runBytes = 0;
+    auto flush = [&]() {
+        if (run == count)
+            return;
+        fonts.Use(L.chars[run].chinese);
+        ::TextOutA(dc, runX, runY, text + L.chars[run].offset, runBytes);
+        run = count;
+    };
+
+    double d = -L.chars[0].a; // pen position along the line
+    double slot = 0.0;        // start of an upright character's share
+    for (size_t k = 0; k < count; ++k) {
+        const CharSlot& ch = L.chars[k];
+        const double advance = static_cast<double>(ch.a) + ch.b + ch.c;
+        // The glyph's ink and advance, as a range from its origin along its baseline.
+        const double lo = std::min(0.0, static_cast<double>(ch.a));
+        const double hi = std::max(ch.a + static_cast<double>(ch.b), advance + extra);
+        double gx, gy, minX, minY, maxX, maxY;
+        if (L.upright) {
+            // Unturned, centred on the middle of its share of the box.
+            const double length = L.SlotLength(k);
+            const double along = slot + length * 0.5, across = L.height * 0.5;
+            gx = x0 + along * c - across * s - L.UsedWidth(k) * 0.5 - L.UsedStart(k);
+            gy = y0 - along * s - across * c + ch.cy * 0.5;
+            minX = gx + lo;
+            maxX = gx + hi;
+            minY = gy - ch.cy;
+            maxY = gy;
+            slot += length + gap;
+        } else {
+            gx = x0 + d * c;
+            gy = y0 - d * s;
+            // Corners lo and hi along the line, at the baseline and the top of the box.
+            const double ux[2] = {lo * c, hi * c}, uy[2] = {-lo * s, -hi * s};
+            const double vx = -L.height * s, vy = -L.height * c;
+            minX = gx + std::min({ux[0], ux[1], ux[0] + vx, ux[1] + vx});
+            maxX = gx + std::max({ux[0], ux[1], ux[0] + vx, ux[1] + vx});
+            minY = gy + std::min({uy[0], uy[1], uy[0] + vy, uy[1] + vy});
+            maxY = gy + std::max({uy[0], uy[1], uy[0] + vy, uy[1] + vy});
+        }
+        d += advance + gap;
+        if (!clip.Touches(minX - 1.0, minY - 1.0, maxX + 1.0, maxY + 1.0)) {
+            flush();
+            continue;
+        }
+        const bool lastWithExtra = extra != 0 && k + 1 == count;
+        if (runs && run != count && ch.chinese == L.chars[run].chinese && !lastWithExtra) {
+            runBytes += ch.bytes;
+            continue;
+        }
+        flush();
+        if (lastWithExtra)
+            ::SetTextCharacterExtra(dc, 0);
+        run = k;
+        runX = RoundPixel(gx);
+        runY = RoundPixel(gy);
+        runBytes = ch.bytes;
+    }
+    flush();
+}
 } // namespace
 
 namespace draft2d::detail {
@@ -65,8 +142,6 @@ mgPoint ScreenAnchor(const CGraphSystem& gs, double x, double y, int coordType, 
 
 } // namespace draft2d::detail
 
-using namespace draft2d::detail;
-
 void CFontFormat::TextOutA(CGraphSystem* gs, HDC hdc, double x, double y, mgPoint box, const char* text,
                            int len, int coordType) const {
     const int n = LineLength(text, len);
@@ -87,7 +162,9 @@ void CFontFormat::TextOutA(CGraphSystem* gs, HDC hdc, double x, double y, mgPoin
     {
         const bool upright = IsUprightLine(*this);
         FontPair fonts(*this, gs, dc, upright);
-        LineLayout L;
+        // Output is not reentrant; one layout per thread keeps its characters' storage.
+        thread_local LineLayout L;
+        L.Clear();
         if (fonts.ok())
             LayoutLine(*this, fonts, dc, text, n, L);
         const size_t count = L.chars.size();
@@ -107,52 +184,7 @@ void CFontFormat::TextOutA(CGraphSystem* gs, HDC hdc, double x, double y, mgPoin
             const double y0 = anchor.y() - r.bottom() * c - r.left() * s;
             ::SetTextAlign(dc, TA_LEFT | TA_BOTTOM);
             ::SetBkMode(dc, TRANSPARENT);
-            // The character extra only lengthens what GDI draws after each glyph, the underline and
-            // strike-out, so that they run on across the gap; the advances are placed here.
-            const int extra = upright || count < 2 ? 0 : RoundPixel(gap);
-            if (extra != 0)
-                ::SetTextCharacterExtra(dc, extra);
-
-            double d = -L.chars[0].a; // pen position along the line
-            double slot = 0.0;        // start of an upright character's share
-            for (size_t k = 0; k < count; ++k) {
-                const CharSlot& ch = L.chars[k];
-                const double advance = static_cast<double>(ch.a) + ch.b + ch.c;
-                // The glyph's ink and advance, as ranges from its origin; upright characters are
-                // drawn unturned, the others along the line.
-                const double lo = std::fmin(0.0, ch.a),
-                             hi = std::fmax(ch.a + static_cast<double>(ch.b), advance + extra);
-                double gx, gy, minX, minY, maxX, maxY;
-                if (L.upright) {
-                    const double length = L.SlotLength(k);
-                    const double along = slot + length * 0.5, across = L.height * 0.5;
-                    const double midX = x0 + along * c - across * s, midY = y0 - along * s - across * c;
-                    gx = midX - L.UsedWidth(k) * 0.5 - L.UsedStart(k);
-                    gy = midY + ch.cy * 0.5;
-                    minX = gx + lo;
-                    maxX = gx + hi;
-                    minY = gy - ch.cy;
-                    maxY = gy;
-                    slot += length + gap;
-                } else {
-                    gx = x0 + d * c;
-                    gy = y0 - d * s;
-                    const double ux[2] = {lo * c, hi * c}, uy[2] = {-lo * s, -hi * s};
-                    const double vx = -L.height * s, vy = -L.height * c;
-                    minX = gx + std::fmin(std::fmin(ux[0], ux[1]), std::fmin(ux[0] + vx, ux[1] + vx));
-                    maxX = gx + std::fmax(std::fmax(ux[0], ux[1]), std::fmax(ux[0] + vx, ux[1] + vx));
-                    minY = gy + std::fmin(std::fmin(uy[0], uy[1]), std::fmin(uy[0] + vy, uy[1] + vy));
-                    maxY = gy + std::fmax(std::fmax(uy[0], uy[1]), std::fmax(uy[0] + vy, uy[1] + vy));
-                }
-                d += advance + gap;
-                if (!clip.Touches(minX - 1.0, minY - 1.0, maxX + 1.0, maxY + 1.0))
-                    continue;
-                // The last character's underline ends with its advance, not a gap later.
-                if (extra != 0 && k + 1 == count)
-                    ::SetTextCharacterExtra(dc, 0);
-                fonts.Use(ch.chinese);
-                ::TextOutA(dc, RoundPixel(gx), RoundPixel(gy), text + ch.offset, ch.bytes);
-            }
+            WriteLine(dc, fonts, text, L, x0, y0, c, s, gap, clip);
         }
     }
     ::RestoreDC(dc, saved);

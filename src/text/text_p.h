@@ -82,6 +82,15 @@ struct LineLayout {
     double height = 0.0; // the largest cell height (upright: the largest extent across the line)
     double gap = 0.0;    // charGap x height
 
+    // Empties the layout, keeping the characters' storage.
+    void Clear() {
+        chars.clear();
+        upright = false;
+        cosA = 1.0;
+        sinA = 0.0;
+        width = height = gap = 0.0;
+    }
+
     // The part of character k that the box holds along its own baseline: its advance less the
     // first character's A and the last character's C (unless C >= B).
     double UsedWidth(size_t k) const;

@@ -3,6 +3,7 @@
 #include "text_fixture.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -182,27 +183,36 @@ TEST(TextOutput, RestoresTheHostsDcState) {
     DeleteObject(host);
 }
 
-// Characters are sent to GDI one by one, each in the font of its kind: the fonts change only where
-// the kind of character changes, and characters off the clip rectangle are not sent.
-TEST(TextOutput, FontSwitchesAndClippingInTheTrace) {
-    if (!draft2d::IsCallTraceAvailable())
-        GTEST_SKIP() << "the system's GDI keeps no trace";
-    TextView t(400, 100);
-    CFontFormat f(5.0);
-    t.dev->EnableTrace(true);
-    f.TextOutA(&t.view, nullptr, 10, 50, mgPoint(),
-               "AB\xd6\xd0\xce\xc4"
-               "C",
-               -1, kScreen); // AB中文C
+namespace {
+
+// The calls of a trace without the measuring ones, TextOutA reduced to its text: the positions
+// depend on the glyphs, the calls, fonts and texts do not.
+std::vector<std::string> CallsAndTexts(const draft2d::Device& dev) {
     std::vector<std::string> calls;
-    for (const std::string& l : t.dev->GetTrace()) {
-        // Positions depend on the glyphs; the calls, fonts and texts do not.
+    for (const std::string& l : dev.GetTrace()) {
         const std::string name = l.substr(0, l.find('('));
         if (name == "TextOutA")
             calls.push_back("TextOutA " + l.substr(l.find('"')));
         else if (name != "GetTextExtentPoint32A" && name != "GetCharABCWidthsA")
             calls.push_back(l);
     }
+    return calls;
+}
+
+} // namespace
+
+// Characters go to GDI in the font of their kind, the fonts changing only where the kind of
+// character changes: in runs where GDI's own advances are the layout's, else one by one. Characters
+// off the clip rectangle are not sent.
+TEST(TextOutput, FontSwitchesRunsAndClippingInTheTrace) {
+    if (!draft2d::IsCallTraceAvailable())
+        GTEST_SKIP() << "the system's GDI keeps no trace";
+    TextView t(400, 100);
+    CFontFormat f(5.0);
+    t.dev->EnableTrace(true);
+    const char text[] = "AB\xd6\xd0\xce\xc4"
+                        "C"; // AB中文C
+    f.TextOutA(&t.view, nullptr, 10, 50, mgPoint(), text, -1, kScreen);
     const std::vector<std::string> expected = {
         "SaveDC()",
         "SetGraphicsMode(GM_ADVANCED)",
@@ -215,11 +225,9 @@ TEST(TextOutput, FontSwitchesAndClippingInTheTrace) {
         "SetTextAlign(TA_LEFT|TA_BOTTOM)",
         "SetBkMode(TRANSPARENT)",
         // Output: the Western font is still selected.
-        "TextOutA \"A\",1)",
-        "TextOutA \"B\",1)",
+        "TextOutA \"AB\",2)",
         "SelectObject(font#1)",
-        "TextOutA \"\\xd6\\xd0\",2)",
-        "TextOutA \"\\xce\\xc4\",2)",
+        "TextOutA \"\\xd6\\xd0\\xce\\xc4\",4)",
         "SelectObject(font#2)",
         "TextOutA \"C\",1)",
         "SelectObject(SYSTEM_FONT)",
@@ -227,19 +235,36 @@ TEST(TextOutput, FontSwitchesAndClippingInTheTrace) {
         "DeleteObject(font#1)",
         "RestoreDC(1)",
     };
-    EXPECT_EQ(calls, expected);
-
+    EXPECT_EQ(CallsAndTexts(*t.dev), expected);
     // Measuring asks for each character's extent, and for the bearings of single-byte ones.
     EXPECT_EQ(TraceLines(*t.dev, "GetTextExtentPoint32A(").size(), 5u);
     EXPECT_EQ(TraceLines(*t.dev, "GetCharABCWidthsA(").size(), 3u);
+
+    // A gap of a fraction of a pixel: every character by itself, the character extra carrying the
+    // underline over the gaps up to the last character.
+    t.dev->ClearTrace();
+    CFontFormat spaced(f);
+    spaced.SetCharGap(0.3f); // 0.3 x 19 = 5.7 pixels
+    spaced.TextOutA(&t.view, nullptr, 10, 50, mgPoint(), text, -1, kScreen);
+    std::vector<std::string> calls = CallsAndTexts(*t.dev);
+    const std::vector<std::string> output(calls.begin() + 9, calls.end() - 4);
+    const std::vector<std::string> expectedOutput = {
+        "SetTextCharacterExtra(6)", "TextOutA \"A\",1)",          "TextOutA \"B\",1)",
+        "SelectObject(font#3)",     "TextOutA \"\\xd6\\xd0\",2)", "TextOutA \"\\xce\\xc4\",2)",
+        "SetTextCharacterExtra(0)", "SelectObject(font#4)",       "TextOutA \"C\",1)",
+    };
+    EXPECT_EQ(output, expectedOutput);
 
     // Clip rectangle over the left part: the characters beyond it are measured, never sent.
     t.dev->ClearTrace();
     t.view.SetClipRect(mgRect(0, 0, 60, 100));
     f.TextOutA(&t.view, nullptr, 10, 50, mgPoint(), "ABCDEFGHIJKLMNOP", -1, kScreen);
-    const size_t sent = TraceLines(*t.dev, "TextOutA(").size();
-    EXPECT_GT(sent, 2u);
-    EXPECT_LT(sent, 10u);
+    const std::vector<std::string> sent = TraceLines(*t.dev, "TextOutA(");
+    ASSERT_EQ(sent.size(), 1u);
+    const int bytes = std::atoi(sent[0].substr(sent[0].rfind(',') + 1).c_str());
+    EXPECT_GT(bytes, 2);
+    EXPECT_LT(bytes, 10);
+    EXPECT_NE(sent[0].find("\"ABC"), std::string::npos);
     t.dev->ClearTrace();
     f.TextOutA(&t.view, nullptr, 100, 50, mgPoint(), "ABCDEFGHIJKLMNOP", -1, kScreen);
     EXPECT_TRUE(TraceLines(*t.dev, "TextOutA(").empty());

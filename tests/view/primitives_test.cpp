@@ -266,6 +266,14 @@ TEST_F(DrawTest, FarCoordinatesKeepTheirGeometry) {
                     dev->GetPixel(x, y + 1) == kBlack)
             << x;
     }
+    // A huge triangle holding the window fills all of it: its far vertices are clipped, not moved.
+    dev->Clear(kWhite);
+    SelectObject(dc, GetStockObject(BLACK_BRUSH));
+    const double tx[3] = {-1e6, 1e6, 0}, ty[3] = {-1e6, -1e6, 1e6};
+    view.DrawPolyline(3, tx, ty, 1, CS::COORD_USER);
+    EXPECT_EQ(dev->GetPixel(0, 0), kBlack);
+    EXPECT_EQ(dev->GetPixel(199, 99), kBlack);
+    SelectObject(dc, GetStockObject(WHITE_BRUSH));
     // Shapes that are not finite draw nothing at all.
     dev->Clear(kWhite);
     const double nx[2] = {0, NAN}, ny[2] = {0, 1};

@@ -1,0 +1,185 @@
+// Text output of the library against raw Cairo on the same surface size and line.
+//
+// FontFormatTextOut is one CFontFormat::TextOutA of a 7-character mixed Chinese/Western line in the
+// default format (5 mm, two fonts made and deleted per call, every character measured and written
+// by its own GDI call). FontFormat2TextOut is CFontFormat2::TextOut2 of the same line with its cached
+// font (one measure and one GDI call per line). RawCairoShowGlyphs draws the same line with one
+// scaled font prepared in advance and glyph indices converted once: the least any Cairo-based text
+// output can do. The *NewSize runs change the size before every call, to a size not used before in
+// the process, and so show the cost of the first call at a new size (font matching and realising).
+//
+// The program prints the ratios against RawCairoShowGlyphs of CPU time measured in the same run, and
+// the time of a first call at a new size (benchmark times are nanoseconds).
+#include <benchmark/benchmark.h>
+
+#include "bench_ratio.h"
+
+#include <cairo-ft.h>
+#include <cairo.h>
+#include <fontconfig/fontconfig.h>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "platform/devices.h"
+#include "text/CFontFormat.h"
+#include "text/CFontFormat2.h"
+#include "view/CGraphSystem.h"
+
+namespace {
+
+const char kLine[] = "\xd6\xd0\xce\xc4"
+                     "ABC"
+                     "\xca\xb5\xcf\xdf"; // 中文ABC实线: 7 characters
+const char kLineUtf8[] = "\xe4\xb8\xad\xe6\x96\x87"
+                         "ABC"
+                         "\xe5\xae\x9e\xe7\xba\xbf";
+constexpr int kEm = 16; // the em of the 19-pixel cell of 5 mm at 96 dpi
+constexpr int kNewSizes = 100;
+
+// A view on an 800 x 100 image device.
+struct Canvas {
+    Canvas() : dev(draft2d::Device::CreateImage(800, 100)) {
+        view.SetWndSize(800, 100);
+        view.Attach(dev->GetDC(), nullptr, 0);
+        view.Zoom(1.0, 0.0, 0.0);
+    }
+    ~Canvas() { view.Detach(); }
+    std::unique_ptr<draft2d::Device> dev;
+    CGraphSystem view;
+};
+
+void FontFormatTextOut(benchmark::State& state) {
+    Canvas c;
+    CFontFormat f(5.0);
+    int x = 0;
+    for (auto _ : state) {
+        f.TextOutA(&c.view, nullptr, 10 + x, 60, mgPoint(), kLine, -1, CGraphSystem::COORD_SCREEN);
+        x = (x + 1) & 63;
+    }
+    benchmark::DoNotOptimize(c.dev->GetPixel(20, 55));
+    state.SetItemsProcessed(state.iterations());
+}
+
+void FontFormat2TextOut(benchmark::State& state) {
+    Canvas c;
+    CFontFormat2 f(&c.view, 5.0);
+    int x = 0;
+    for (auto _ : state) {
+        f.TextOut2(nullptr, 10 + x, 60, kLine, -1, CGraphSystem::COORD_SCREEN);
+        x = (x + 1) & 63;
+    }
+    benchmark::DoNotOptimize(c.dev->GetPixel(20, 55));
+    state.SetItemsProcessed(state.iterations());
+}
+
+// Heights of 21 to 120 pixels, bold so that no other run has made them.
+template <typename Format>
+void NewSizes(benchmark::State& state, Format& f, Canvas& c, void (*draw)(Format&, Canvas&)) {
+    const double pixelsPerMm = c.view.GetMmPixelsY();
+    int i = 0;
+    for (auto _ : state) {
+        f.SetHeight((21 + i) / pixelsPerMm);
+        draw(f, c);
+        ++i;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void FontFormatTextOutNewSize(benchmark::State& state) {
+    Canvas c;
+    CFontFormat f(5.0);
+    f.SetBold(1);
+    NewSizes<CFontFormat>(state, f, c, [](CFontFormat& g, Canvas& k) {
+        g.TextOutA(&k.view, nullptr, 10, 90, mgPoint(), kLine, -1, CGraphSystem::COORD_SCREEN);
+    });
+}
+
+void FontFormat2TextOutNewSize(benchmark::State& state) {
+    Canvas c;
+    CFontFormat2 f(&c.view, 5.0);
+    f.SetItalic(1);
+    NewSizes<CFontFormat2>(state, f, c, [](CFontFormat2& g, Canvas&) {
+        g.TextOut2(nullptr, 10, 90, kLine, -1, CGraphSystem::COORD_SCREEN);
+    });
+}
+
+void RawCairoShowGlyphs(benchmark::State& state) {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 800, 100);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+
+    FcPattern* pat = FcNameParse(reinterpret_cast<const FcChar8*>("AR PL UMing CN"));
+    FcConfigSubstitute(nullptr, pat, FcMatchPattern);
+    FcDefaultSubstitute(pat);
+    FcResult res;
+    FcPattern* match = FcFontMatch(nullptr, pat, &res);
+    cairo_font_face_t* face = cairo_ft_font_face_create_for_pattern(match);
+    cairo_matrix_t fm, ctm;
+    cairo_matrix_init_scale(&fm, kEm, kEm);
+    cairo_matrix_init_identity(&ctm);
+    cairo_font_options_t* opt = cairo_font_options_create();
+    cairo_font_options_set_antialias(opt, CAIRO_ANTIALIAS_NONE);
+    cairo_font_options_set_hint_metrics(opt, CAIRO_HINT_METRICS_ON);
+    cairo_scaled_font_t* font = cairo_scaled_font_create(face, &fm, &ctm, opt);
+    cairo_glyph_t* glyphs = nullptr;
+    int count = 0;
+    cairo_scaled_font_text_to_glyphs(font, 0, 0, kLineUtf8, -1, &glyphs, &count, nullptr, nullptr, nullptr);
+    std::vector<cairo_glyph_t> base(glyphs, glyphs + count), placed(base);
+    cairo_glyph_free(glyphs);
+    if (count != 7)
+        state.SkipWithError("unexpected glyph count");
+
+    int x = 0;
+    for (auto _ : state) {
+        for (size_t i = 0; i < placed.size(); ++i) {
+            placed[i].x = base[i].x + 10 + x;
+            placed[i].y = 60;
+        }
+        cairo_set_scaled_font(cr, font);
+        cairo_show_glyphs(cr, placed.data(), static_cast<int>(placed.size()));
+        x = (x + 1) & 63;
+    }
+    cairo_surface_flush(surface);
+    benchmark::DoNotOptimize(cairo_image_surface_get_data(surface)[0]);
+    state.SetItemsProcessed(state.iterations());
+
+    cairo_scaled_font_destroy(font);
+    cairo_font_options_destroy(opt);
+    cairo_font_face_destroy(face);
+    FcPatternDestroy(match);
+    FcPatternDestroy(pat);
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+}
+
+BENCHMARK(RawCairoShowGlyphs);
+BENCHMARK(FontFormatTextOut);
+BENCHMARK(FontFormat2TextOut);
+BENCHMARK(FontFormatTextOutNewSize)->Iterations(kNewSizes);
+BENCHMARK(FontFormat2TextOutNewSize)->Iterations(kNewSizes);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return draft2d::bench::RunAndPrintRatios(argc, argv, [](const draft2d::bench::RatioReporter& times) {
+        const double raw = times.Time("RawCairoShowGlyphs");
+        if (raw <= 0)
+            return;
+        const double f1 = times.Time("FontFormatTextOut");
+        const double f2 = times.Time("FontFormat2TextOut");
+        if (f1 > 0)
+            std::printf("CFontFormat::TextOutA / raw Cairo show_glyphs: %.2f (target <= 3)\n", f1 / raw);
+        if (f2 > 0)
+            std::printf("CFontFormat2::TextOut2 / raw Cairo show_glyphs: %.2f (target <= 1.5)\n", f2 / raw);
+        const double n1 = times.Time("FontFormatTextOutNewSize/iterations:" + std::to_string(kNewSizes));
+        const double n2 = times.Time("FontFormat2TextOutNewSize/iterations:" + std::to_string(kNewSizes));
+        if (n1 > 0)
+            std::printf("CFontFormat::TextOutA at a new size: %.1f us (%.0f x raw)\n", n1 / 1000, n1 / raw);
+        if (n2 > 0)
+            std::printf("CFontFormat2::TextOut2 at a new size: %.1f us (%.0f x raw)\n", n2 / 1000, n2 / raw);
+    });
+}
