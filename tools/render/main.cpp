@@ -295,13 +295,6 @@ int main(int argc, char** argv) {
             status = 2;
             continue;
         }
-        if (i == 0) {
-            for (const auto& u : report.undrawn) {
-                fprintf(stderr,
-                        "draft2d-render: %zu %s rows not drawn: this build of the library cannot draw them\n",
-                        u.second, u.first.c_str());
-            }
-        }
         if (o.stats) {
             fprintf(stderr, "draft2d-render: %s: %zu entities drawn and written in %.3f s\n",
                     o.outputs[i].c_str(), report.drawn, Seconds(t));

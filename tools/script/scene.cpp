@@ -14,6 +14,7 @@
 
 #include "io/CStringSplit.h"
 #include "symbol/mgSymbol.h"
+#include "values/mgFitCurve.h"
 #include "view/CGraphCanvas.h"
 
 namespace draft2d::script {
@@ -134,11 +135,8 @@ void DrawText(CGraphSystem& view, const Entity& e) {
     e.format.TextOutA(&view, nullptr, mgPoint(e.v[0], e.v[1]), widths, height, lines, ct);
 }
 
-// Draws one entity; false when this build has no drawing call for its kind.
-bool DrawEntity(CGraphSystem& view, CGraphCanvas& canvas, const Entity& e) {
-    if (!IsDrawn(e.kind)) {
-        return false;
-    }
+// Draws one entity with its own pen, brush and line type.
+void DrawEntity(CGraphSystem& view, CGraphCanvas& canvas, const Entity& e) {
     ApplyStyle(view, canvas, e.style);
     const std::vector<double>& v = e.v;
     const CGraphSystem::coord_type ct = Coords(e);
@@ -184,10 +182,19 @@ bool DrawEntity(CGraphSystem& view, CGraphCanvas& canvas, const Entity& e) {
     case Kind::Symbol:
         view.DrawSymbol(v[0], v[1], e.name.c_str(), v[2], ct, v[3]);
         break;
-    case Kind::Spline:
-        return false;
+    case Kind::Spline: {
+        // A natural cubic through the points (periodic when closed), fitted in screen pixels: a
+        // sample at most every 4 pixels, points nearer than half a pixel merged.
+        std::vector<double> xs, ys;
+        SplitPoints(v, xs, ys);
+        mgFitCurve curve;
+        if (view.FitCubicSpline(curve, static_cast<int>(xs.size()), xs.data(), ys.data(), 4.0, 0.5, ct,
+                                e.closed ? 0x40 : 0, 0, 0, 0, 0)) {
+            view.DrawFitCurve(curve);
+        }
+        break;
     }
-    return true;
+    }
 }
 
 } // namespace
@@ -198,25 +205,6 @@ std::string SampleSheetPath() {
         return DRAFT2D_SAMPLE_SHEET;
     }
     return DRAFT2D_INSTALLED_SAMPLE_SHEET;
-}
-
-bool IsDrawn(Kind kind) {
-    switch (kind) {
-    case Kind::Line:
-    case Kind::Polyline:
-    case Kind::Polygon:
-    case Kind::Circle:
-    case Kind::Arc:
-    case Kind::Ellipse:
-    case Kind::Rect:
-    case Kind::Dimension:
-    case Kind::Text:
-    case Kind::Symbol:
-        return true;
-    case Kind::Spline: // needs CGraphSystem::FitCubicSpline and DrawFitCurve
-        return false;
-    }
-    return false;
 }
 
 void SetUpView(CGraphSystem& view, const Drawing& drawing) {
@@ -278,11 +266,8 @@ void DrawDrawing(CGraphSystem& view, const Drawing& drawing, DrawReport* report,
     CGraphCanvas canvas(&view, nullptr, 1);
     const size_t n = drawing.entities.size();
     for (size_t i = 0; i < n; ++i) {
-        if (DrawEntity(view, canvas, drawing.entities[i])) {
-            ++rep.drawn;
-        } else {
-            ++rep.undrawn[KindName(drawing.entities[i].kind)];
-        }
+        DrawEntity(view, canvas, drawing.entities[i]);
+        ++rep.drawn;
         if (progress && (i + 1) % 1024 == 0) {
             progress(i + 1, n);
         }

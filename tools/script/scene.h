@@ -8,7 +8,6 @@
 
 #include <cstddef>
 #include <functional>
-#include <map>
 #include <string>
 
 #include "script/script.h"
@@ -30,14 +29,8 @@ void SetUpView(CGraphSystem& view, const Drawing& drawing);
 void FitView(CGraphSystem& view, const Drawing& drawing, ViewFit fit, const mgRect& window, int margin);
 
 struct DrawReport {
-    size_t drawn = 0;
-    // Entities (or parts of them, such as "dim text") this build of the library has no drawing
-    // call for, by kind.
-    std::map<std::string, size_t> undrawn;
+    size_t drawn = 0; // entities drawn
 };
-
-// Whether entities of a kind are drawn (false: counted in DrawReport::undrawn instead).
-bool IsDrawn(Kind kind);
 
 // Clears the view's area, draws the sheet, the grid and every entity. progress, when given, is
 // called with (entities drawn, entity count) every 1024 entities and at the end.
