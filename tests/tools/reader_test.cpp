@@ -173,6 +173,11 @@ TEST(ScriptReader, TextStylesAndTextAttributesBuildTheFormat) {
     EXPECT_FLOAT_EQ(u.CharGap(), 0.2f);
     EXPECT_FLOAT_EQ(u.WidthPer(), 0.8f);
     EXPECT_EQ(r.E(2).format.Height(), 7);
+    // A text that looks like an attribute is still the text.
+    Read e("text,0,0,E=mc2,height=4\n");
+    ASSERT_EQ(e.failed, 0) << e.Messages();
+    EXPECT_EQ(e.E(0).text, "E=mc2");
+    EXPECT_EQ(e.E(0).format.Height(), 4);
     // The standard style of a drawing: 3.5 mm.
     Read s("text,0,0,x\n");
     EXPECT_EQ(s.E(0).format.Height(), 3.5);

@@ -185,7 +185,10 @@ public:
     }
 
     // Between min and max positional fields; what tells the reader of the message what they are.
+    // The first min fields after the kind are positional whatever they hold, so that a text such
+    // as E=mc2 is not taken for an attribute.
     void ExpectCount(int min, int max, const char* what) const {
+        positional_ = std::max(positional_, std::min(fields_.size(), static_cast<size_t>(min) + 1));
         const int n = Count();
         if (n >= min && n <= max) {
             return;
@@ -282,7 +285,7 @@ private:
 
     std::vector<std::string> fields_;
     std::vector<int> columns_;
-    size_t positional_ = 0;
+    mutable size_t positional_ = 0;
     bool gbk_;
     GbkEncoder& encoder_;
     int rowEnd_;
