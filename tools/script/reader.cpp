@@ -1072,34 +1072,6 @@ std::string Diagnostic::Format() const {
     return s + ": " + message;
 }
 
-const char* KindName(Kind kind) {
-    switch (kind) {
-    case Kind::Line:
-        return "line";
-    case Kind::Polyline:
-        return "polyline";
-    case Kind::Polygon:
-        return "polygon";
-    case Kind::Circle:
-        return "circle";
-    case Kind::Arc:
-        return "arc";
-    case Kind::Ellipse:
-        return "ellipse";
-    case Kind::Rect:
-        return "rect";
-    case Kind::Text:
-        return "text";
-    case Kind::Symbol:
-        return "symbol";
-    case Kind::Spline:
-        return "spline";
-    case Kind::Dimension:
-        return "dim";
-    }
-    return "?";
-}
-
 bool ParseNumber(const std::string& text, double& value) {
     // [sign] digits [. digits] [e [sign] digits], with at least one digit before the exponent.
     size_t i = 0;

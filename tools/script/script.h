@@ -58,9 +58,6 @@ struct Style {
 
 enum class Kind { Line, Polyline, Polygon, Circle, Arc, Ellipse, Rect, Text, Symbol, Spline, Dimension };
 
-// Name of a kind as the script spells it ("line", "polyline", ...).
-const char* KindName(Kind kind);
-
 struct Entity {
     Kind kind = Kind::Line;
     int row = 0; // script row, for messages while drawing
