@@ -102,19 +102,29 @@ TEST(RenderTool, FailuresOfTheToolItselfExitTwo) {
     }
 }
 
-TEST(RenderTool, PdfPagesAreThePaperAtFullScale) {
+// PDF and SVG pages are the paper at full scale, written in one run with the PNG.
+TEST(RenderTool, PdfAndSvgPagesAreThePaperAtFullScale) {
     const fs::path script = WriteScript("page.d2d", kScene);
-    const fs::path pdf = Out("page.pdf");
-    fs::remove(pdf);
-    const ToolRun run = RunTool(DRAFT2D_RENDER_EXE, {script.string(), "-o", pdf.string(), "-q"});
+    const fs::path pdf = Out("page.pdf"), svg = Out("page.svg"), png = Out("page.png");
+    for (const fs::path& p : {pdf, svg, png}) {
+        fs::remove(p);
+    }
+    const ToolRun run = RunTool(DRAFT2D_RENDER_EXE, {script.string(), "-o", pdf.string(), "-o", svg.string(),
+                                                     "-o", png.string(), "-q"});
     ASSERT_EQ(run.status, 0) << run.err;
-    std::ifstream in(pdf, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    const std::string s = text.str();
-    ASSERT_EQ(s.compare(0, 5, "%PDF-"), 0);
-    // 100 x 60 mm in points.
-    EXPECT_NE(s.find("/MediaBox [ 0 0 283.464567 170.07874 ]"), std::string::npos);
+    auto slurp = [](const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    };
+    const std::string p = slurp(pdf);
+    ASSERT_EQ(p.compare(0, 5, "%PDF-"), 0);
+    EXPECT_NE(p.find("/MediaBox [ 0 0 283.464567 170.07874 ]"), std::string::npos); // 100 x 60 mm in points
+    const std::string s = slurp(svg);
+    EXPECT_NE(s.find("width=\"100mm\" height=\"60mm\" viewBox=\"0 0 100 60\""), std::string::npos);
+    EXPECT_NE(s.find("</svg>"), std::string::npos);
+    EXPECT_TRUE(Png(png.string()).ok());
 }
 
 // The tool draws exactly what a host of the view draws with the same view: --view reproduces a

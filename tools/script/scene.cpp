@@ -200,11 +200,14 @@ void DrawEntity(CGraphSystem& view, CGraphCanvas& canvas, const Entity& e) {
 } // namespace
 
 std::string SampleSheetPath() {
+    namespace fs = std::filesystem;
     std::error_code ec;
-    if (std::filesystem::is_regular_file(DRAFT2D_SAMPLE_SHEET, ec)) {
+    if (fs::is_regular_file(DRAFT2D_SAMPLE_SHEET, ec)) {
         return DRAFT2D_SAMPLE_SHEET;
     }
-    return DRAFT2D_INSTALLED_SAMPLE_SHEET;
+    // Installed: bin/<tool> beside share/draft2d/sample.d2d, wherever the prefix is.
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return (exe.parent_path().parent_path() / "share" / "draft2d" / "sample.d2d").string();
 }
 
 void SetUpView(CGraphSystem& view, const Drawing& drawing) {
