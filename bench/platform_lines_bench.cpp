@@ -1,20 +1,21 @@
 // One-pixel lines: our GDI's MoveToEx/LineTo on a 1920 x 1080 image device against raw Cairo stroking
 // the same segments (one stroke per segment, and one stroke per 1,000 segments) and against a bare
-// Bresenham loop writing the same pixels. Prints the ratios at the end.
+// Bresenham loop writing the same pixels. One-pixel arcs: our Arc (curves flattened into the same
+// thin-line loop) against Cairo stroking the same arcs. Prints the ratios at the end.
 //
 // Segments start anywhere on the image and run 1 to 200 pixels in a random direction, kept inside
-// the image (the lengths of the pieces a drawing view produces: edges, dashes, arcs' chords).
+// the image (the lengths of the pieces a drawing view produces: edges, dashes, arcs' chords). Arcs
+// have radii of 3 to 150 pixels and sweeps of 10 to 360 degrees, their circles inside the image.
+#include "bench_ratio.h"
 #include "platform/devices.h"
 #include "platform/win32.h"
 
 #include <benchmark/benchmark.h>
 #include <cairo.h>
 
-#include <ctime>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -50,25 +51,30 @@ const std::vector<Segment>& segments() {
     return segs;
 }
 
-// Mean processor seconds per pass of all segments, per variant (processor time rather than wall
-// time: the build machine is shared, and every variant is single-threaded).
-std::map<std::string, double>& results() {
-    static std::map<std::string, double> r;
-    return r;
-}
+constexpr double kPi = 3.14159265358979323846;
+constexpr int kArcs = 20000;
 
-template <typename F>
-void timed(benchmark::State& state, const char* name, F&& pass) {
-    double total = 0;
-    long long n = 0;
-    for (auto _ : state) {
-        const std::clock_t t0 = std::clock();
-        pass();
-        total += static_cast<double>(std::clock() - t0) / CLOCKS_PER_SEC;
-        ++n;
-    }
-    results()[name] = total / static_cast<double>(n);
-    state.SetItemsProcessed(state.iterations() * kSegments);
+struct ArcSpec {
+    int cx, cy, r;
+    double a0, a1; // radians, counter-clockwise as seen on the screen, a0 < a1
+};
+
+const std::vector<ArcSpec>& arcs() {
+    static const std::vector<ArcSpec> list = [] {
+        std::mt19937 rng(54321);
+        std::uniform_int_distribution<int> radius(3, 150);
+        std::uniform_real_distribution<double> start(0, 2 * kPi), sweep(10, 360);
+        std::vector<ArcSpec> v;
+        v.reserve(kArcs);
+        while (static_cast<int>(v.size()) < kArcs) {
+            const int r = radius(rng);
+            std::uniform_int_distribution<int> px(r, kWidth - 1 - r), py(r, kHeight - 1 - r);
+            const double a0 = start(rng);
+            v.push_back({px(rng), py(rng), r, a0, a0 + sweep(rng) * kPi / 180});
+        }
+        return v;
+    }();
+    return list;
 }
 
 void BM_GdiLineTo(benchmark::State& state) {
@@ -77,12 +83,13 @@ void BM_GdiLineTo(benchmark::State& state) {
     HPEN pen = CreatePen(PS_SOLID, 1, RGB(200, 0, 0));
     HGDIOBJ old = SelectObject(dc, pen);
     const auto& segs = segments();
-    timed(state, "gdi", [&] {
+    for (auto _ : state) {
         for (const Segment& s : segs) {
             MoveToEx(dc, s.x0, s.y0, nullptr);
             LineTo(dc, s.x1, s.y1);
         }
-    });
+    }
+    state.SetItemsProcessed(state.iterations() * kSegments);
     benchmark::DoNotOptimize(dev->GetPixel(0, 0));
     SelectObject(dc, old);
     DeleteObject(pen);
@@ -106,19 +113,20 @@ struct CairoImage {
 void BM_CairoPerSegment(benchmark::State& state) {
     CairoImage img;
     const auto& segs = segments();
-    timed(state, "cairo_per_segment", [&] {
+    for (auto _ : state) {
         for (const Segment& s : segs) {
             cairo_move_to(img.cr, s.x0 + 0.5, s.y0 + 0.5);
             cairo_line_to(img.cr, s.x1 + 0.5, s.y1 + 0.5);
             cairo_stroke(img.cr);
         }
-    });
+    }
+    state.SetItemsProcessed(state.iterations() * kSegments);
 }
 
 void BM_CairoBatched(benchmark::State& state) {
     CairoImage img;
     const auto& segs = segments();
-    timed(state, "cairo_batched_1000", [&] {
+    for (auto _ : state) {
         for (size_t i = 0; i < segs.size(); ++i) {
             const Segment& s = segs[i];
             cairo_move_to(img.cr, s.x0 + 0.5, s.y0 + 0.5);
@@ -127,7 +135,8 @@ void BM_CairoBatched(benchmark::State& state) {
                 cairo_stroke(img.cr);
         }
         cairo_stroke(img.cr);
-    });
+    }
+    state.SetItemsProcessed(state.iterations() * kSegments);
 }
 
 // The least work that lights the same pixels: Bresenham into a plain buffer, no checks.
@@ -135,7 +144,7 @@ void BM_BareBresenham(benchmark::State& state) {
     std::vector<uint32_t> buf(static_cast<size_t>(kWidth) * kHeight, 0xFFFFFFFFu);
     const auto& segs = segments();
     const uint32_t color = 0xFFC80000u;
-    timed(state, "bare_loop", [&] {
+    for (auto _ : state) {
         uint32_t* px = buf.data();
         for (const Segment& s : segs) {
             const int dx = std::abs(s.x1 - s.x0), dy = std::abs(s.y1 - s.y0);
@@ -166,32 +175,68 @@ void BM_BareBresenham(benchmark::State& state) {
             }
         }
         benchmark::ClobberMemory();
-    });
+    }
+    state.SetItemsProcessed(state.iterations() * kSegments);
 }
 
-BENCHMARK(BM_GdiLineTo)->Unit(benchmark::kMillisecond)->MinTime(1.0);
-BENCHMARK(BM_CairoPerSegment)->Unit(benchmark::kMillisecond)->MinTime(1.0);
-BENCHMARK(BM_CairoBatched)->Unit(benchmark::kMillisecond)->MinTime(1.0);
-BENCHMARK(BM_BareBresenham)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+// Arc with the ellipse's box and the rays through the arc's ends.
+void BM_GdiArc(benchmark::State& state) {
+    auto dev = draft2d::Device::CreateImage(kWidth, kHeight);
+    HDC dc = dev->GetDC();
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(200, 0, 0));
+    HGDIOBJ old = SelectObject(dc, pen);
+    const auto& list = arcs();
+    for (auto _ : state) {
+        for (const ArcSpec& a : list) {
+            const int x3 = a.cx + static_cast<int>(std::lround(1000 * std::cos(a.a0)));
+            const int y3 = a.cy - static_cast<int>(std::lround(1000 * std::sin(a.a0)));
+            const int x4 = a.cx + static_cast<int>(std::lround(1000 * std::cos(a.a1)));
+            const int y4 = a.cy - static_cast<int>(std::lround(1000 * std::sin(a.a1)));
+            Arc(dc, a.cx - a.r, a.cy - a.r, a.cx + a.r + 1, a.cy + a.r + 1, x3, y3, x4, y4);
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kArcs);
+    benchmark::DoNotOptimize(dev->GetPixel(0, 0));
+    SelectObject(dc, old);
+    DeleteObject(pen);
+}
+
+// Cairo's own one-pixel stroke of the same arcs (counter-clockwise on a y-down screen is Cairo's
+// negative direction), one stroke per arc as each Arc call is.
+void BM_CairoArc(benchmark::State& state) {
+    CairoImage img;
+    const auto& list = arcs();
+    for (auto _ : state) {
+        for (const ArcSpec& a : list) {
+            cairo_new_sub_path(img.cr);
+            cairo_arc_negative(img.cr, a.cx + 0.5, a.cy + 0.5, a.r, -a.a0, -a.a1);
+            cairo_stroke(img.cr);
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kArcs);
+}
+
+BENCHMARK(BM_GdiLineTo)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CairoPerSegment)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CairoBatched)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BareBresenham)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GdiArc)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CairoArc)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    auto& r = results();
-    if (r.count("gdi") && r.count("cairo_per_segment") && r.count("cairo_batched_1000") &&
-        r.count("bare_loop")) {
-        const double cairoBest = std::min(r["cairo_per_segment"], r["cairo_batched_1000"]);
-        std::printf("\n%d one-pixel segments on %d x %d:\n", kSegments, kWidth, kHeight);
-        for (const auto& kv : r)
-            std::printf("  %-20s %9.2f ms  (%.1f ns/segment)\n", kv.first.c_str(), kv.second * 1e3,
-                        kv.second * 1e9 / kSegments);
-        std::printf("  gdi / faster cairo  = %.3f  (target <= 0.5)\n", r["gdi"] / cairoBest);
-        std::printf("  gdi / bare loop     = %.3f  (target <= 3)\n", r["gdi"] / r["bare_loop"]);
-    }
-    return 0;
+    return draft2d::bench::RunAndPrintRatios(argc, argv, [](const draft2d::bench::RatioReporter& times) {
+        const double gdi = times.Time("BM_GdiLineTo"), perSegment = times.Time("BM_CairoPerSegment");
+        const double batched = times.Time("BM_CairoBatched"), bare = times.Time("BM_BareBresenham");
+        if (gdi > 0 && perSegment > 0 && batched > 0 && bare > 0) {
+            std::printf("\n%d one-pixel segments on %d x %d:\n", kSegments, kWidth, kHeight);
+            std::printf("  gdi / faster cairo  = %.3f  (target <= 0.5)\n",
+                        gdi / std::min(perSegment, batched));
+            std::printf("  gdi / bare loop     = %.3f  (target <= 3)\n", gdi / bare);
+        }
+        const double gdiArc = times.Time("BM_GdiArc"), cairoArc = times.Time("BM_CairoArc");
+        if (gdiArc > 0 && cairoArc > 0)
+            std::printf("%d one-pixel arcs: gdi / cairo = %.3f\n", kArcs, gdiArc / cairoArc);
+    });
 }

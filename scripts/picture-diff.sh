@@ -13,6 +13,9 @@ if [[ ! -d $system ]]; then
     echo "picture diff: no pictures of the system in $system (run scripts/check-windows.sh first)" >&2
     exit 1
 fi
-cmake --build --preset release --target test_pictures >/dev/null
+if ! log=$(cmake --build --preset release --target test_pictures 2>&1); then
+    echo "$log" >&2
+    exit 1
+fi
 DRAFT2D_PICTURES_SYSTEM=$system build/release/tests/test_pictures --gtest_filter='Scenes/Pictures.Diff/*' \
     --gtest_brief=1

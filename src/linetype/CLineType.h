@@ -123,6 +123,8 @@ protected:
                            const mgPoint& e, double phase);
     static void DrawBlock(CGraphSystem* gs, HDC hdc, const item_data& item, double scale, const mgPoint& a,
                           const mgPoint& e, double phase);
+    static void DrawLetter(CGraphSystem* gs, HDC hdc, const item_data& item, double scale, const mgPoint& a,
+                           const mgPoint& e, double phase);
     static void DrawFillBlock(CGraphSystem* gs, HDC hdc, const std::deque<mgPoint>& pts,
                               const item_data& item, double scale);
 

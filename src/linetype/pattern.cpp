@@ -9,7 +9,8 @@
 //   dash 'M'          the part of [start, end] that falls in [phase, phase + |AE|], on the line or
 //                     moved sideways by its offset(s); offset strokes of successive pieces meet on
 //                     the bisector of the corner between them (CalcOffLine)
-//   'C' 'E' 'H' 'h' 'B' 'Z'   point decorations at pos: drawn in the one piece whose phase range
+//   'C' 'E' 'H' 'h' 'B' 'Z'   point decorations (circles, ticks, symbols, letters) at pos: drawn in the one
+//   piece whose phase range
 //                     holds pos, at pos - phase from A, so each comes once per period at its place
 //                     along the line even when a vertex splits the period
 //   'b'               remembered, then drawn over the whole outline at the end (DrawFillBlock)
@@ -32,6 +33,7 @@
 
 #include "algorithms/angles.h"
 #include "symbol/mgSymbol.h"
+#include "text/CFontFormat.h"
 #include "view/CGraphSystem_p.h"
 
 using draft2d::detail::DevicePixelTrunc;
@@ -222,6 +224,9 @@ void CLineType::DrawPattern(CGraphSystem* gs, HDC hdc, const std::deque<mgPoint>
                 case 'B':
                     DrawBlock(gs, hdc, *item, scale, a, e, phase);
                     break;
+                case 'Z':
+                    DrawLetter(gs, hdc, *item, scale, a, e, phase);
+                    break;
                 case 'b':
                     if (fill == nullptr)
                         fill = item;
@@ -318,6 +323,29 @@ void CLineType::DrawBlock(CGraphSystem* gs, HDC /*hdc*/, const item_data& item, 
     gs->ScreenToUser(e, ue);
     const double angle = GetLineAngle(ua.x(), ua.y(), ue.x(), ue.y());
     gs->DrawSymbol(anchor.x(), anchor.y(), item.blockName, angle, CGraphSystem::COORD_SCREEN, 1.0);
+}
+
+// Letters: the text from its anchor, turned with the line as the user sees it plus the item's own
+// angle, height millimetres of the pattern tall (so they grow with the line scale like the dashes),
+// in the view's text colour, which DrawLine has made the pen's.
+void CLineType::DrawLetter(CGraphSystem* gs, HDC hdc, const item_data& item, double scale, const mgPoint& a,
+                           const mgPoint& e, double phase) {
+    const double k = gs->GetMmPixels() * scale;
+    mgPoint anchor, u;
+    if (item.text == nullptr || !DecorationAnchor(a, e, phase, k * item.pos, k * item.offset, anchor, u))
+        return;
+    mgPoint ua, ue;
+    gs->ScreenToUser(a, ua);
+    gs->ScreenToUser(e, ue);
+    const double angle = GetLineAngle(ua.x(), ua.y(), ue.x(), ue.y());
+    // A format's height is paper millimetres, drawn at the view's scale; the letter is to be
+    // k * height pixels tall whatever the view scale.
+    const double pixelsPerFormatMm = gs->GetMmPixelsY() * gs->GetViewScale();
+    CFontFormat format(5.0);
+    format.SetHeight(k * item.height / pixelsPerFormatMm);
+    format.SetAngle(item.angle + angle);
+    format.TextOutA(gs, hdc, anchor.x(), anchor.y(), mgPoint(0, 0), item.text, -1,
+                    CGraphSystem::COORD_SCREEN);
 }
 
 // Filling symbols: a grid of symbols over a closed outline. The grid starts at the outline's

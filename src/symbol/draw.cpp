@@ -6,13 +6,15 @@
 // pen selected when the call began, its width set per item (item width in mm, as hundredths of a
 // mm), and per item either no brush or the fill its 'f' descriptor asks for, in the pen's colour.
 // Rectangles, circles and polygons are drawn with their fill in one call; an arc gets its outline
-// first and then, without a pen, its filled chord or sector. Texts are not drawn here yet; 'f',
-// 'q', 'T' and comment items never draw.
+// first and then, without a pen, its filled chord or sector. Texts are written in the pen's colour
+// at their mapped anchor, their height and angle mapped too. 'f', 'q', 'T' and comment items draw
+// nothing.
 #include "symbol/mgSymbol.h"
 
 #include <cmath>
 
 #include "algorithms/angles.h"
+#include "text/CFontFormat.h"
 #include "values/mgRect.h"
 #include "view/CGraphCanvas.h"
 #include "view/CGraphSystem.h"
@@ -40,7 +42,9 @@ bool IsClosedPolyline(const mgSymbolItem& item) {
 } // namespace
 
 void mgSymbol::Draw(CGraphSystem* gs, const mgMatrix& m) {
-    if (gs == nullptr)
+    // Without a DC nothing can be drawn, and a canvas without one could not give the view its line
+    // type back: leave the view alone.
+    if (gs == nullptr || gs->GetDrawDC() == nullptr)
         return;
     const bool autoDraw = gs->SetAutoDrawPath(false);
     {
@@ -117,6 +121,17 @@ void mgSymbol::Draw(CGraphSystem* gs, const mgMatrix& m) {
                 canvas.SetPenWidth(PenWidth(it.width));
                 fill(i);
                 gs->DrawMatrixPolyline(m, closed ? it.count - 1 : it.count, it.xs, it.ys, closed ? 1 : 0);
+                break;
+            }
+            case 'h': {
+                if (it.text == nullptr)
+                    break;
+                const mgPoint at = mgPoint(it.x, it.y) * m;
+                CFontFormat format(5.0);
+                format.SetHeight(m.scaley() * it.height);
+                format.SetAngle(m.angle() + it.angle);
+                format.TextOutA(gs, nullptr, at.x(), at.y(), mgPoint(0, 0), it.text, -1,
+                                CGraphSystem::COORD_PAPER);
                 break;
             }
             default:

@@ -163,13 +163,12 @@ public:
 
     bool Skip(size_t n) { return Read(nullptr, n); }
 
+    // n little-endian 32-bit words, as floats or as signed integers.
     bool ReadFloats(float* v, int n) {
         for (int k = 0; k < n; ++k) {
-            unsigned char b[4];
-            if (!Read(b, 4))
+            uint32_t u = 0;
+            if (!ReadWord(u))
                 return false;
-            const uint32_t u = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
-                               static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
             std::memcpy(&v[k], &u, 4);
         }
         return true;
@@ -177,17 +176,24 @@ public:
 
     bool ReadInts(int* v, int n) {
         for (int k = 0; k < n; ++k) {
-            unsigned char b[4];
-            if (!Read(b, 4))
+            uint32_t u = 0;
+            if (!ReadWord(u))
                 return false;
-            const uint32_t u = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
-                               static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
             v[k] = static_cast<int32_t>(u);
         }
         return true;
     }
 
 private:
+    bool ReadWord(uint32_t& u) {
+        unsigned char b[4];
+        if (!Read(b, 4))
+            return false;
+        u = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
+            static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
+        return true;
+    }
+
     // Bytes read into the empty buffer: > 0, 0 at the end of the file, -1 on an error.
     int Fill() {
         pos_ = len_ = 0;

@@ -11,6 +11,7 @@
 #include "algorithms/spline.h"
 #include "algorithms/spline_p.h"
 #include "io/CIoBuffer.h"
+#include "values/mgPoly.h"
 
 namespace {
 
@@ -269,42 +270,28 @@ mgSplines mgSplines::operator*(mgMatrix const& m) const {
 }
 
 bool mgSplines::Read(CIoBuffer& buf) {
-    int n = 0;
-    buf.ReadStrict(n);
-    if (n <= 0 || buf.HasError())
+    // The count and the knots have the layout of a polyline record, whose reader gathers them
+    // before anything is kept and grows only with the data that is really there.
+    mgPoly knots;
+    if (!knots.Read(buf))
         return false;
-
-    // Gather first: storage grows with the data that is really there, whatever n claims, and the
-    // spline stays untouched if the record turns out to be short.
-    std::vector<double> xy;
-    xy.reserve(2 * static_cast<std::size_t>(std::min(n, 4096)));
-    for (int i = 0; i < n; ++i) {
-        double x = 0.0, y = 0.0;
-        buf.ReadStrict(x);
-        buf.ReadStrict(y);
-        if (buf.HasError())
-            return false;
-        xy.push_back(x);
-        xy.push_back(y);
-    }
     int flags = 0;
     double start = 0.0, end = 0.0, tolerance = 0.0;
     buf.ReadStrict(flags);
     buf.ReadStrict(start);
     buf.ReadStrict(end);
     buf.ReadStrict(tolerance);
+    const int n = knots.count();
     if (buf.HasError() || !setCount(n))
         return false;
-    for (int i = 0; i < n; ++i) {
-        m_xs[i] = xy[2 * static_cast<std::size_t>(i)];
-        m_ys[i] = xy[2 * static_cast<std::size_t>(i) + 1];
-    }
+    std::memcpy(m_xs, knots.xs(), sizeof(double) * static_cast<std::size_t>(n));
+    std::memcpy(m_ys, knots.ys(), sizeof(double) * static_cast<std::size_t>(n));
     m_flags = flags;
     m_startTangent = start;
     m_endTangent = end;
     m_knotTolerance = draft2d::detail::SplineTolerance(tolerance);
     m_paramsValid = false;
-    return !buf.HasError();
+    return true;
 }
 
 bool mgSplines::Save(CIoBuffer& buf) const {

@@ -363,3 +363,26 @@ TEST(PatternSheet, EveryLineTypeOnStraightCurvedAndClosedPaths) {
     EXPECT_EQ(draft2d::GetGdiObjectCounts().total(), before);
     mgSymbols::c_object.Clear();
 }
+
+// Letters: once per period at their place, in a font as many pixels high as the item's height
+// in pattern millimetres times the scale, turned with the line.
+TEST_F(PatternTest, LettersOncePerPeriodAtTheirHeight) {
+    if (!trace)
+        GTEST_SKIP() << "needs the call trace";
+    Load("*Letters\nD20\nM0,10\nZ15,0,0,10,0,\"AB\"\n");
+    view.Zoom(2.0, 0, 0); // the letters follow the pattern's pixels, not the format's view scale
+    Draw("Letters", 0.5, {{10, 100}, {70, 100}, {70, 160}});
+    Lines firsts, fonts;
+    for (const std::string& l : dev->GetTrace()) {
+        if (l.rfind("TextOutA(", 0) == 0 && l.find("\"A") != std::string::npos)
+            firsts.push_back(l);
+        if (l.rfind("CreateFontIndirectA(\"Times New Roman\"", 0) == 0)
+            fonts.push_back(l.substr(0, l.find(" ->")));
+    }
+    EXPECT_EQ(firsts,
+              (Lines{"TextOutA(25,100,\"AB\",2)", "TextOutA(45,100,\"AB\",2)", "TextOutA(65,100,\"AB\",2)",
+                     "TextOutA(70,115,\"AB\",2)", "TextOutA(70,135,\"AB\",2)", "TextOutA(70,155,\"AB\",2)"}));
+    ASSERT_EQ(fonts.size(), 6u);
+    EXPECT_EQ(fonts[0], "CreateFontIndirectA(\"Times New Roman\",10,0,0,400,0,1)");
+    EXPECT_EQ(fonts[5], "CreateFontIndirectA(\"Times New Roman\",10,0,2700,400,0,1)"); // turned down the line
+}

@@ -369,6 +369,35 @@ TEST_F(Pixels, WideGeometricPensHaveFlatEndsAndMitredCorners) {
     EXPECT_EQ(dev->GetPixel(56, 26), kWhite);
 }
 
+// GDI takes coordinates up to 2^27: a wide stroke from far away lights, in the view, exactly the
+// pixels of the same stroke from nearby, solid or dashed (the pattern keeps its phase).
+TEST_F(Pixels, WideStrokesFromFarAwayMatchTheSameStrokesFromNearby) {
+    if (!draft2d::IsCallTraceAvailable())
+        GTEST_SKIP() << "Wine's rasteriser moves strokes of such lengths by a pixel here and there";
+    const DWORD dash[2] = {8, 8};
+    LOGBRUSH lb{BS_SOLID, kRed, 0};
+    use(ExtCreatePen(PS_GEOMETRIC | PS_USERSTYLE | PS_ENDCAP_FLAT | PS_JOIN_MITER, 3, &lb, 2, dash));
+    auto draw = [&](int reach, bool dashed) {
+        dev->Clear(kWhite);
+        if (!dashed)
+            SelectObject(dc, owned[1]);
+        MoveToEx(dc, -reach, 50, nullptr); // reach is a multiple of the 16-pixel dash period
+        LineTo(dc, reach, 50);
+        const POINT corner[] = {{-reach, 20}, {60, 20}, {60, reach}};
+        Polyline(dc, corner, 3);
+        SelectObject(dc, owned[0]);
+        return pixelsOf(*dev, kRed);
+    };
+    use(solidPen(3, kRed));
+    SelectObject(dc, owned[0]);
+    for (bool dashed : {false, true}) {
+        const PixelSet nearby = draw(1024, dashed);
+        EXPECT_GT(nearby.size(), 200u);
+        for (int reach : {1 << 20, 1 << 24, 1 << 27})
+            EXPECT_EQ(draw(reach, dashed), nearby) << reach << (dashed ? " dashed" : " solid");
+    }
+}
+
 TEST_F(Pixels, PolygonFillModesAndPathsFillWhatTheyShould) {
     SelectObject(dc, GetStockObject(NULL_PEN));
     use(CreateSolidBrush(kBlue));
@@ -700,9 +729,12 @@ TEST(FillsAndOutlines, MeetWithNoGapAndNoOverhangOnEveryEdgeDirection) {
         ASSERT_TRUE(Polygon(dc, p, 5));
         check("star", i);
     }
-    // Curved figures and paths: ellipses, pies and chords of many shapes, a closed Bézier path.
+    // Curved figures and paths: ellipses, pies and chords of many shapes, a closed Bézier path. (Asked
+    // of our layer only: Wine rounds the centre of a pie to a whole pixel, which can leave a fill pixel
+    // beside a radius.)
     srand(5);
-    for (int i = 0; i < 60; ++i) {
+    const int curves = draft2d::IsCallTraceAvailable() ? 60 : 0;
+    for (int i = 0; i < curves; ++i) {
         const int l = 5 + rand() % 40, t = 5 + rand() % 40, r = l + 8 + rand() % 100,
                   b = t + 8 + rand() % 100;
         const int x3 = rand() % 160, y3 = rand() % 160, x4 = rand() % 160, y4 = rand() % 160;
@@ -788,7 +820,11 @@ TEST(OnePixelCurves, FollowTheThinLineRuleSolidAndDotted) {
         EXPECT_LE(odd, 1) << r;
         EXPECT_NEAR(static_cast<double>(dots.size()), solid.size() / 2.0, 3.0) << r;
     }
-    // An arc and AngleArc keep to their circle too.
+    DeleteObject(dotted);
+    // An arc and AngleArc keep to their circle too. (Asked of our layer only: Wine draws AngleArc as
+    // an arc of the box around the circle, which puts it half a pixel up and left.)
+    if (!draft2d::IsCallTraceAvailable())
+        return;
     dev->Clear(kWhite);
     Arc(dc, 20, 20, 221, 221, 221, 120, 20, 120); // upper half of radius 100 around (120, 120)
     MoveToEx(dc, 120, 120, nullptr);
@@ -809,7 +845,6 @@ TEST(OnePixelCurves, FollowTheThinLineRuleSolidAndDotted) {
     EXPECT_NEAR(onBig, 4 * 100 / std::sqrt(2.0), 4);
     EXPECT_NEAR(onSmall, 4 * 60 / std::sqrt(2.0), 4);
     EXPECT_EQ(lead, 60);
-    DeleteObject(dotted);
 }
 
 } // namespace

@@ -325,3 +325,40 @@ TEST(SymbolSheet, EverySampleSymbolWithFillsAndRotations) {
     EXPECT_EQ(dev->GetPixel(cx2 + 8, cy - 4), 0xFFFFFFu);
     mgSymbols::c_object.Clear();
 }
+
+// A text item is written at its anchor through the matrix, its height and angle mapped too, in the
+// pen's colour.
+TEST_F(SymbolDrawTest, TextItemsFollowTheMatrix) {
+    if (!trace)
+        GTEST_SKIP() << "needs the call trace";
+    Registered reg("label");
+    mgSymbolItem* it = Add(*reg.symbol, 'h');
+    it->x = 4, it->y = 6, it->height = 20, it->angle = float(kPi / 2);
+    it->text = strdup("W");
+    view.DrawSymbol(50, 50, "label", kPi / 2, CS::COORD_PAPER, 2.0);
+    // Symbol (4, 6) at half size, turned a quarter: paper (50 - 3, 50 + 2), screen (47, 48); the
+    // text 10 mm high, turned by both angles (180 degrees).
+    std::vector<std::string> text;
+    for (const std::string& l : dev->GetTrace())
+        if (l.rfind("TextOutA", 0) == 0 || l.rfind("CreateFontIndirectA(\"Times", 0) == 0 ||
+            l.rfind("SetTextColor", 0) == 0)
+            text.push_back(l.substr(0, l.find(" ->")));
+    ASSERT_EQ(text.size(), 3u);
+    EXPECT_EQ(text[0], "SetTextColor(0x000000)");
+    EXPECT_EQ(text[1], "CreateFontIndirectA(\"Times New Roman\",10,0,1800,400,0,1)");
+    EXPECT_EQ(text[2].substr(0, 17), "TextOutA(47,48,\"W");
+    dev->ClearTrace();
+}
+
+// A view without a device draws nothing and keeps its line type.
+TEST(SymbolDraw, DetachedViewKeepsItsLineType) {
+    Registered reg("bar");
+    mgSymbolItem* it = Add(*reg.symbol, 'l');
+    it->x2 = 10;
+    CGraphSystem view;
+    view.SetLineType(kDashed, 3.0);
+    view.DrawSymbol(5, 5, "bar", 0, CS::COORD_PAPER, 1.0);
+    view.DrawSymbol(5, 5, "missing", 0, CS::COORD_PAPER, 1.0);
+    EXPECT_STREQ(view.GetLineType(), kDashed);
+    EXPECT_EQ(view.GetLineScale(), 3.0);
+}

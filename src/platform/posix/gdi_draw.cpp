@@ -28,6 +28,10 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
+struct DPointXY {
+    double x, y;
+};
+
 // ---- Hatch brushes --------------------------------------------------------------------------------
 
 // Hatch brushes of pens (stroked by Cairo) are 8 x 8 image patterns aligned to the device origin.
@@ -287,6 +291,155 @@ void addToCairo(cairo_t* cr, const Figure& f, double off) {
     }
 }
 
+// ---- Far coordinates on Cairo --------------------------------------------------------------------
+//
+// GDI takes device coordinates up to 2^27; Cairo keeps its own in 24.8 fixed point and goes wrong
+// beyond about 2^23. Figures reaching past kCairoReach are first brought near: curves flattened (the
+// parts far outside the view as straight lines), then strokes cut and fills clipped, in double
+// precision, to the view grown by a margin that holds everything a pen of the figure's width can
+// paint into the view. What is drawn inside the view does not change; nearer figures go to Cairo
+// as they are.
+
+constexpr double kCairoReach = 2097152.0; // 2^21
+
+bool reachesFar(const Figure& f) {
+    for (const PathPoint& p : f)
+        if (!(std::fabs(p.x) < kCairoReach && std::fabs(p.y) < kCairoReach))
+            return true;
+    return false;
+}
+
+struct NearBox {
+    double l, t, r, b;
+};
+
+// The figures of f flattened to polylines in device pixels (a closed figure repeats its first point).
+std::vector<std::vector<DPointXY>> flattenNear(const Figure& f, const NearBox& box) {
+    // The flattener's view starts at 0: shift by the box's corner and back.
+    Figure shifted = f;
+    for (PathPoint& p : shifted) {
+        p.x -= box.l;
+        p.y -= box.t;
+    }
+    const long long w = static_cast<long long>(std::ceil(box.r - box.l));
+    const long long h = static_cast<long long>(std::ceil(box.b - box.t));
+    std::vector<std::vector<DPointXY>> out;
+    for (const FixFigure& fig : toFixFigures(shifted, w, h)) {
+        std::vector<DPointXY> line;
+        for (const FixPoint& q : fig.pts)
+            line.push_back({q.x / double(kFixOne) + box.l, q.y / double(kFixOne) + box.t});
+        if (fig.closed && !line.empty())
+            line.push_back(line.front());
+        out.push_back(std::move(line));
+    }
+    return out;
+}
+
+NearBox viewBox(const Dc& dc, double margin) {
+    return NearBox{-margin, -margin, dc.target->width + margin, dc.target->height + margin};
+}
+
+// Liang-Barsky: the part of a-b inside the box as parameters t0 <= t1; false when none.
+bool clipSegment(const DPointXY& a, const DPointXY& b, const NearBox& box, double& t0, double& t1) {
+    t0 = 0;
+    t1 = 1;
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {a.x - box.l, box.r - a.x, a.y - box.t, box.b - a.y};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1)
+            return false;
+    }
+    return true;
+}
+
+// A stroke brought near: the runs of a figure inside the box, each with the length of the figure
+// before it (where its dash pattern stands).
+struct NearRun {
+    Figure run;
+    double along;
+};
+
+std::vector<NearRun> strokeRunsNear(const Figure& f, const NearBox& box) {
+    std::vector<NearRun> runs;
+    for (const std::vector<DPointXY>& line : flattenNear(f, box)) {
+        double along = 0;
+        NearRun cur{{}, 0};
+        for (size_t i = 0; i + 1 < line.size(); ++i) {
+            const DPointXY a = line[i], b = line[i + 1];
+            const double len = std::hypot(b.x - a.x, b.y - a.y);
+            double t0, t1;
+            if (clipSegment(a, b, box, t0, t1)) {
+                const PathPoint s{a.x + (b.x - a.x) * t0, a.y + (b.y - a.y) * t0, PathPoint::Move, false};
+                const PathPoint e{a.x + (b.x - a.x) * t1, a.y + (b.y - a.y) * t1, PathPoint::Line, false};
+                if (cur.run.empty() || t0 > 0) {
+                    if (cur.run.size() > 1)
+                        runs.push_back(std::move(cur));
+                    cur = NearRun{{s}, along + len * t0};
+                }
+                cur.run.push_back(e);
+                if (t1 < 1) {
+                    runs.push_back(std::move(cur));
+                    cur = NearRun{{}, 0};
+                }
+            }
+            along += len;
+        }
+        if (cur.run.size() > 1)
+            runs.push_back(std::move(cur));
+    }
+    return runs;
+}
+
+// A fill brought near: every figure closed and clipped to the box (Sutherland-Hodgman; against a
+// box this keeps the fill inside it under either fill rule).
+Figure fillNear(const Figure& f, const NearBox& box) {
+    Figure out;
+    for (std::vector<DPointXY> poly : flattenNear(f, box)) {
+        if (!poly.empty())
+            poly.pop_back(); // the repeated first point
+        for (int edge = 0; edge < 4 && !poly.empty(); ++edge) {
+            auto inside = [&](const DPointXY& p) {
+                return edge == 0   ? p.x >= box.l
+                       : edge == 1 ? p.x <= box.r
+                       : edge == 2 ? p.y >= box.t
+                                   : p.y <= box.b;
+            };
+            auto cross = [&](const DPointXY& a, const DPointXY& b) {
+                const double t = edge == 0   ? (box.l - a.x) / (b.x - a.x)
+                                 : edge == 1 ? (box.r - a.x) / (b.x - a.x)
+                                 : edge == 2 ? (box.t - a.y) / (b.y - a.y)
+                                             : (box.b - a.y) / (b.y - a.y);
+                return DPointXY{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t};
+            };
+            std::vector<DPointXY> next;
+            for (size_t i = 0; i < poly.size(); ++i) {
+                const DPointXY& a = poly[i];
+                const DPointXY& b = poly[(i + 1) % poly.size()];
+                if (inside(a))
+                    next.push_back(a);
+                if (inside(a) != inside(b))
+                    next.push_back(cross(a, b));
+            }
+            poly.swap(next);
+        }
+        for (size_t i = 0; i < poly.size(); ++i)
+            out.push_back(PathPoint{poly[i].x, poly[i].y, i == 0 ? PathPoint::Move : PathPoint::Line,
+                                    i + 1 == poly.size()});
+    }
+    return out;
+}
+
 // Strokes figures with the selected pen (one-pixel loop or Cairo).
 void strokeFigure(Dc& dc, const Figure& f) {
     const PenInfo pi = penInfo(dc);
@@ -300,14 +453,14 @@ void strokeFigure(Dc& dc, const Figure& f) {
     cairo_t* cr = cairoFor(dc);
     if (!cr)
         return;
-    addToCairo(cr, f, 0.5);
     cairo_set_line_width(cr, pi.width);
     cairo_set_line_cap(cr, pi.cap);
     cairo_set_line_join(cr, pi.join);
     cairo_set_miter_limit(cr, 10.0);
-    if (!pi.dashes.empty())
-        cairo_set_dash(cr, pi.dashes.data(), static_cast<int>(pi.dashes.size()), 0);
-    if (setBrushSource(cr, dc, pi.brush)) {
+    auto stroke = [&](const Figure& path, double dashOffset) {
+        addToCairo(cr, path, 0.5);
+        if (!pi.dashes.empty())
+            cairo_set_dash(cr, pi.dashes.data(), static_cast<int>(pi.dashes.size()), dashOffset);
         if (!pi.dashes.empty() && pi.opaqueGaps) {
             cairo_save(cr);
             cairo_set_dash(cr, nullptr, 0, 0);
@@ -316,6 +469,15 @@ void strokeFigure(Dc& dc, const Figure& f) {
             cairo_restore(cr);
         }
         cairo_stroke(cr);
+    };
+    if (setBrushSource(cr, dc, pi.brush)) {
+        if (!reachesFar(f)) {
+            stroke(f, 0);
+        } else {
+            // A mitre reaches at most half the limit times the width beyond its vertex.
+            for (const NearRun& r : strokeRunsNear(f, viewBox(dc, 6 * pi.width + 16)))
+                stroke(r.run, r.along);
+        }
     }
     cairoDone(dc);
 }
@@ -335,7 +497,7 @@ void fillFigure(Dc& dc, const Figure& f) {
     cairo_t* cr = cairoFor(dc);
     if (!cr)
         return;
-    Figure closed = f;
+    Figure closed = reachesFar(f) ? fillNear(f, viewBox(dc, 16)) : f;
     for (size_t i = 0; i < closed.size(); ++i)
         if (i + 1 == closed.size() || closed[i + 1].type == PathPoint::Move)
             closed[i].closes = true;

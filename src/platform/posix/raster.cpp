@@ -32,16 +32,18 @@ long long toFix(double v) {
         std::floor(std::min(std::max(v, -kCoordLimit), kCoordLimit) * kFixOne + 0.5));
 }
 
-// floor(n / d) and ceil(n / d) for d > 0.
-Wide floorDiv(Wide n, Wide d) {
-    Wide q = n / d;
+// floor(n / d) and ceil(n / d) for d > 0, in 64 or 128 bits.
+template <typename I>
+I floorDiv(I n, I d) {
+    I q = n / d;
     if (n % d != 0 && n < 0)
         --q;
     return q;
 }
 
-Wide ceilDiv(Wide n, Wide d) {
-    Wide q = n / d;
+template <typename I>
+I ceilDiv(I n, I d) {
+    I q = n / d;
     if (n % d != 0 && n > 0)
         ++q;
     return q;
@@ -209,8 +211,6 @@ void PixelLine::line(long long x0, long long y0, long long x1, long long y1) {
     fixLine(FixPoint{x0 * kFixOne, y0 * kFixOne}, FixPoint{x1 * kFixOne, y1 * kFixOne});
 }
 
-namespace {
-
 // A segment seen along its major axis in its direction of travel: major coordinates t (fixed point,
 // t0 < t1, the negated coordinate where the segment runs towards smaller ones), the minor coordinate s
 // with s(t) = s0 + ss · as · (t − t0) / am. Travel columns ct are pixel columns along t (the pixel's
@@ -223,20 +223,34 @@ namespace {
 // or before the end. With whole-pixel ends this is "first pixel drawn, last not"; where two segments
 // of a flattened curve meet, the pixel around their shared vertex is lit by exactly one of them, and
 // consecutive pixels always touch.
+//
+// The arithmetic is exact, in 64 bits where the coordinates allow (within a million pixels of the
+// origin, products stay below 2^62) and in 128 bits elsewhere.
 struct Travel {
     long long t0, t1, s0, am, as, ss;
     bool tieUp; // at a tie the row on the side of +ss
+};
 
-    Wide denom() const { return static_cast<Wide>(am) * kFixOne; }
+namespace {
+
+template <typename I>
+struct TravelMath {
+    const Travel& tr;
+
+    I denom() const { return static_cast<I>(tr.am) * kFixOne; }
+
+    // The line's minor position at travel column ct, times denom().
+    I numAt(long long ct) const {
+        return static_cast<I>(tr.s0) * tr.am +
+               tr.ss * static_cast<I>(tr.as) * (static_cast<I>(ct) * kFixOne - tr.t0);
+    }
 
     // Row nearest to the line at travel column ct, and the line's offset from it, eN / denom().
-    long long rowAt(long long ct, Wide& eN) const {
-        const Wide d = denom();
-        const Wide num =
-            static_cast<Wide>(s0) * am + ss * static_cast<Wide>(as) * (static_cast<Wide>(ct) * kFixOne - t0);
-        const Wide r2 = 2 * num + d;
-        Wide k = floorDiv(r2, 2 * d);
-        if (r2 == k * 2 * d && !tieUp)
+    long long rowAt(long long ct, I& eN) const {
+        const I d = denom(), num = numAt(ct);
+        const I r2 = 2 * num + d;
+        I k = floorDiv<I>(r2, 2 * d);
+        if (r2 == k * 2 * d && !tr.tieUp)
             --k;
         eN = num - k * d;
         return static_cast<long long>(k);
@@ -246,16 +260,18 @@ struct Travel {
     // Inside the diamond, at offset e from its centre and slope m = ss · as / am, the line leaves it
     // after u = min((1/2 − e) / (1 + m), (1/2 + e) / (1 − m)) columns; exit = ct + u.
     bool exitsAfter(long long ct, long long g) const {
-        Wide eN;
+        I eN;
         rowAt(ct, eN);
-        const Wide d = denom(), h = static_cast<Wide>(g) - static_cast<Wide>(ct) * kFixOne;
-        // 16 · u_x > h for both candidates (a zero slope term means that edge is never reached).
-        const Wide pa = static_cast<Wide>(am) + ss * as, pb = static_cast<Wide>(am) - ss * as;
-        const bool a = pa <= 0 || kFixOne * (d / 2 - eN) * am > h * d * pa;
-        const bool b = pb <= 0 || kFixOne * (d / 2 + eN) * am > h * d * pb;
+        const I d = denom(), h = static_cast<I>(g) - static_cast<I>(ct) * kFixOne;
+        // 16 · u > h for both candidates (a zero slope term means that edge is never reached).
+        const I pa = static_cast<I>(tr.am) + tr.ss * tr.as, pb = static_cast<I>(tr.am) - tr.ss * tr.as;
+        const bool a = pa <= 0 || kFixOne * (d / 2 - eN) * tr.am > h * d * pa;
+        const bool b = pb <= 0 || kFixOne * (d / 2 + eN) * tr.am > h * d * pb;
         return a && b;
     }
 };
+
+constexpr long long kSmallFix = 1LL << 24; // a million pixels in fixed point
 
 } // namespace
 
@@ -274,20 +290,32 @@ void PixelLine::fixLine(const FixPoint& a, const FixPoint& b) {
                     std::llabs(ds),
                     ss,
                     (ss > 0) == (tieBias(dx, dy) != 0)};
+    const bool small = std::llabs(a.x) < kSmallFix && std::llabs(a.y) < kSmallFix &&
+                       std::llabs(b.x) < kSmallFix && std::llabs(b.y) < kSmallFix;
+    if (small)
+        travel<long long>(tr, xMajor, ms);
+    else
+        travel<Wide>(tr, xMajor, ms);
+}
+
+template <typename I>
+void PixelLine::travel(const Travel& tr, bool xMajor, long long ms) {
+    const TravelMath<I> math{tr};
+    const long long ss = tr.ss;
     // First column: the first whose pixel centre is beyond t0 − 1/2, unless the line has already left
     // that diamond at its start; last column: the last at or before t1, unless the line is still inside
     // its diamond at the end. Columns further in are lit whatever their exits.
-    long long first = static_cast<long long>(floorDiv(static_cast<Wide>(tr.t0) - kFixOne / 2, kFixOne)) + 1;
-    if (first * kFixOne <= tr.t0 && !tr.exitsAfter(first, tr.t0))
+    long long first = floorDiv<long long>(tr.t0 - kFixOne / 2, kFixOne) + 1;
+    if (first * kFixOne <= tr.t0 && !math.exitsAfter(first, tr.t0))
         ++first;
-    long long last = static_cast<long long>(floorDiv(tr.t1, kFixOne));
-    if (last * kFixOne > tr.t1 - kFixOne / 2 && tr.exitsAfter(last, tr.t1))
+    long long last = floorDiv<long long>(tr.t1, kFixOne);
+    if (last * kFixOne > tr.t1 - kFixOne / 2 && math.exitsAfter(last, tr.t1))
         --last;
     // Where a figure turns, the line may leave a diamond, pass its vertex and come back into the same
     // diamond: the pixel lit last by the previous segment is not lit (or counted) again.
     if (first <= last && hasLast_) {
-        Wide eN;
-        const long long c = ms * first, row = tr.rowAt(first, eN);
+        I eN;
+        const long long c = ms * first, row = math.rowAt(first, eN);
         if ((xMajor ? c : row) == lastX_ && (xMajor ? row : c) == lastY_)
             ++first;
     }
@@ -295,8 +323,8 @@ void PixelLine::fixLine(const FixPoint& a, const FixPoint& b) {
     if (n <= 0)
         return;
     {
-        Wide eN;
-        const long long c = ms * last, row = tr.rowAt(last, eN);
+        I eN;
+        const long long c = ms * last, row = math.rowAt(last, eN);
         lastX_ = xMajor ? c : row;
         lastY_ = xMajor ? row : c;
         hasLast_ = true;
@@ -319,11 +347,9 @@ void PixelLine::fixLine(const FixPoint& a, const FixPoint& b) {
     // From there on rows by increments: with num the line's minor position times denom(), the loop
     // keeps k = floor((2·num + D) / 2D) and rem = 2·num + D − 2D·k in [0, 2D); each column adds
     // ±2·as·16 to rem. rem = 0 is a tie, decided by tieUp.
-    const Wide d2 = 2 * tr.denom();
-    const Wide num = static_cast<Wide>(tr.s0) * tr.am +
-                     ss * static_cast<Wide>(tr.as) * (static_cast<Wide>(first + jlo) * kFixOne - tr.t0);
-    const Wide r = 2 * num + d2 / 2;
-    const Wide wk = floorDiv(r, d2);
+    const I d2 = 2 * math.denom();
+    const I r = 2 * math.numAt(first + jlo) + d2 / 2;
+    const I wk = floorDiv<I>(r, d2);
     long long k = static_cast<long long>(wk);
     long long rem = static_cast<long long>(r - wk * d2);
     const long long twoD = static_cast<long long>(d2), inc = 2 * tr.as * kFixOne;
@@ -447,9 +473,10 @@ void fillFixFigures(Surface& surface, const std::vector<FixFigure>& figs, bool w
     long long lowest = edges.front().y1;
     for (const Edge& e : edges)
         lowest = std::max(lowest, e.y1);
-    const long long top = std::max<long long>(static_cast<long long>(ceilDiv(edges.front().y0, kFixOne)), 0);
+    const long long top =
+        std::max<long long>(static_cast<long long>(ceilDiv<long long>(edges.front().y0, kFixOne)), 0);
     const long long bottom =
-        std::min<long long>(static_cast<long long>(ceilDiv(lowest, kFixOne)), surface.height);
+        std::min<long long>(static_cast<long long>(ceilDiv<long long>(lowest, kFixOne)), surface.height);
     const long long stride = surface.strideWords(), w = surface.width;
 
     std::vector<const Edge*> active;
@@ -468,8 +495,8 @@ void fillFixFigures(Surface& surface, const std::vector<FixFigure>& figs, bool w
             // first pixel at or to the right of it is its ceiling in pixels.
             const Wide dy = e->y1 - e->y0;
             const Wide num = static_cast<Wide>(e->x0) * dy + static_cast<Wide>(fy - e->y0) * (e->x1 - e->x0);
-            const long long c =
-                static_cast<long long>(std::min<Wide>(std::max<Wide>(ceilDiv(num, dy * kFixOne), 0), w));
+            const long long c = static_cast<long long>(
+                std::min<Wide>(std::max<Wide>(ceilDiv<Wide>(num, dy * kFixOne), 0), w));
             cross.emplace_back(c, e->dir);
         }
         std::sort(cross.begin(), cross.end());

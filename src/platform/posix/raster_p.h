@@ -65,6 +65,8 @@ struct LinePen {
     std::vector<long long> dashes; // on, off, on, ... in pixels; empty for solid
 };
 
+struct Travel; // a segment along its major axis (raster.cpp)
+
 // Writes one-pixel segments straight into an image surface: GDI's pixels and a dash pattern that runs
 // on from segment to segment for as long as the object lives (one GDI call).
 class PixelLine {
@@ -85,6 +87,8 @@ private:
     void solidInside(long long x0, long long y0, long long adx, long long ady, long long sx, long long sy,
                      long long bias);
     bool dashOn(long long p) const;
+    template <typename I>
+    void travel(const Travel& tr, bool xMajor, long long ms);
 
     Surface& surf_;
     uint32_t* px_ = nullptr;
