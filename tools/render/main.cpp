@@ -35,7 +35,7 @@ const char kUsage[] =
     "                        default: the script's name with .png, in the current folder)\n"
     "  --size WxH            image size in pixels (PNG, SVG); default: the paper at the resolution\n"
     "                        plus the margin\n"
-    "  --dpi N               resolution in dots per inch (default 96; PDF 600, SVG 300)\n"
+    "  --dpi N               resolution in dots per inch (default 96; PDF and SVG 300)\n"
     "  --fit paper|extent|X1,Y1,X2,Y2\n"
     "                        what the picture shows: the sheet, the entities, or a rectangle in\n"
     "                        user units (default: the script's view row, else the sheet)\n"
@@ -215,7 +215,7 @@ bool Render(const Options& o, const Drawing& drawing, const std::string& path, F
     std::unique_ptr<draft2d::Device> device;
     if (format == Format::Pdf) {
         device = draft2d::Device::CreatePrinter(path, drawing.paperWidth, drawing.paperHeight,
-                                                o.dpi > 0 ? o.dpi : 600);
+                                                o.dpi > 0 ? o.dpi : 300);
     } else if (format == Format::Svg) {
         device = draft2d::Device::CreateSvg(path, drawing.paperWidth, drawing.paperHeight,
                                             o.dpi > 0 ? o.dpi : 300);
