@@ -33,4 +33,4 @@ awk -v n="$count" 'BEGIN {
         else printf "polyline,%.2f,%.2f,%.2f,%.2f,%.2f,%.2f,%.2f,%.2f%s\n", x, y, x + 3, y + 4, x + 6, y, x + 9, y + 4, lt;
     }
 }' > "$work/big.d2d"
-"$render" "$work/big.d2d" -q --stats -o "$work/big.png" 2>&1
+"$render" "$work/big.d2d" -q --stats -o "$work/big.png" -o "$work/big.pdf" 2>&1
