@@ -767,7 +767,17 @@ BOOL WINAPI LineTo(HDC hdc, int x, int y) {
     const POINT from = dc->st.pos;
     dc->st.pos = POINT{x, y};
     if (dc->st.mapMode == MM_TEXT && !dc->pathOpen) {
-        // The hot path: straight device coordinates.
+        // The hot path: straight device coordinates. The plainest pen, solid and one pixel wide,
+        // needs none of what penInfo works out.
+        const Pen* p = dc->st.pen;
+        if (p->lineStyle() == PS_SOLID && p->brush.lbStyle == BS_SOLID &&
+            (p->extended ? !p->geometric() : p->width <= 1) && dc->target && dc->target->isImage) {
+            LinePen lp;
+            lp.color = pixelOf(p->brush.lbColor);
+            PixelLine pl(*dc->target, lp);
+            pl.line(from.x, from.y, x, y);
+            return TRUE;
+        }
         const PenInfo pi = penInfo(*dc);
         if (pi.visible && pi.onePixel) {
             PixelLine pl(*dc->target, linePen(*dc, pi));
