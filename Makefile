@@ -1,6 +1,6 @@
 # The project's two commands: `make test` (build and run every test) and `make demo`.
 # Both install missing Debian packages first, so they work on a fresh machine.
-.PHONY: all deps build test test-asan fuzz bench windows clean
+.PHONY: all deps build test test-asan fuzz bench windows demo package clean
 
 WERROR ?= $(if $(CI),ON,OFF)
 
@@ -27,8 +27,19 @@ fuzz: deps
 windows:
 	bash scripts/check-windows.sh
 
+# The sample sheet drawn by the render tool (data/sample.d2d).
+demo: build
+	mkdir -p out
+	build/release/tools/draft2d-render data/sample.d2d -o out/sample.png -o out/sample.pdf -o out/sample.svg
+	@echo "demo: out/sample.png out/sample.pdf out/sample.svg"
+
+# Installs into a temporary prefix and builds a program against the package (CMake and pkg-config).
+package: build
+	bash scripts/check-package.sh build/release
+
 bench: build
 	bash scripts/run-benchmarks.sh build/release
+	bash scripts/render-timing.sh build/release
 
 clean:
-	rm -rf build
+	rm -rf build out

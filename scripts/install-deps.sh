@@ -10,6 +10,7 @@ packages=(
   pkg-config libcairo2-dev libfontconfig-dev libfreetype-dev
   fonts-arphic-uming fonts-wqy-zenhei fonts-liberation2
   poppler-utils librsvg2-bin libxml2-utils
+  libsdl2-dev xvfb xauth
 )
 if [[ "${1:-}" == "--windows" ]]; then
   packages+=(g++-mingw-w64-x86-64-posix wine wine64 fonts-wine googletest locales)

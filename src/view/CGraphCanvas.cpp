@@ -32,14 +32,14 @@ bool IsNullStyle(int style) {
 
 CGraphCanvas::CGraphCanvas(CGraphSystem* system_, HDC hdc_, int setDefaults)
     : system(nullptr), hdc(nullptr), savedDC(0), origPen(nullptr), origBrush(nullptr), origFont(nullptr),
-      hasLineType(false), savedLineScale(1.0) {
+      hasLineType(false), savedLineScale(1.0), savedLineTypeObject(nullptr) {
     if (system_ != nullptr || hdc_ != nullptr)
         Attach(system_, hdc_, setDefaults);
 }
 
 CGraphCanvas::CGraphCanvas(const CGraphCanvas& other)
     : system(nullptr), hdc(nullptr), savedDC(0), origPen(nullptr), origBrush(nullptr), origFont(nullptr),
-      hasLineType(false), savedLineScale(1.0) {
+      hasLineType(false), savedLineScale(1.0), savedLineTypeObject(nullptr) {
     if (other.hdc != nullptr)
         Attach(other.system, other.hdc, 0);
 }
@@ -74,6 +74,7 @@ void CGraphCanvas::Attach(CGraphSystem* system_, HDC hdc_, int setDefaults) {
         hasLineType = name != nullptr;
         savedLineType = hasLineType ? name : "";
         savedLineScale = system->GetLineScale();
+        savedLineTypeObject = system->CurrentLineType();
     }
     if (setDefaults != 0) {
         const int pen = ::GetBkColor(hdc) == 0 ? WHITE_PEN : BLACK_PEN;
@@ -106,10 +107,12 @@ void CGraphCanvas::Detach() {
     if (hdc == nullptr)
         return;
     if (system != nullptr) {
-        system->SetLineType(hasLineType ? savedLineType.c_str() : nullptr, savedLineScale);
+        system->RestoreLineType(savedLineTypeObject, hasLineType ? savedLineType.c_str() : nullptr,
+                                savedLineScale);
         system = nullptr;
     }
     hasLineType = false;
+    savedLineTypeObject = nullptr;
     savedLineType.clear();
     savedLineScale = 1.0;
     Restore(origPen, OBJ_PEN);

@@ -29,6 +29,7 @@
 #include "platform/win32.h"
 
 class CGraphSystem;
+class CLineType;
 
 class DRAFT2D_EXPORT CGraphCanvas {
 public:
@@ -100,4 +101,6 @@ private:
     bool hasLineType;
     std::string savedLineType;
     double savedLineScale;
+    // The line type object itself, given back directly while its registry still holds it.
+    CLineType* savedLineTypeObject;
 };

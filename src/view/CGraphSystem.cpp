@@ -155,6 +155,20 @@ const char* CGraphSystem::GetLineType() const {
     return state->lineTypeName.c_str();
 }
 
+CLineType* CGraphSystem::CurrentLineType() const {
+    return LiveLineType(state->lineType);
+}
+
+void CGraphSystem::RestoreLineType(CLineType* lt, const char* name, double scale) {
+    if (name != nullptr && lt != nullptr && LiveLineType(lt) == lt) {
+        state->lineType = lt;
+        if (scale > 1e-7)
+            state->lineScale = scale;
+        return;
+    }
+    SetLineType(name, scale);
+}
+
 CLineType* CGraphSystem::LiveLineType(CLineType* lt) const {
     if (lt == nullptr || lt == &CLineTypes::c_solidLine)
         return lt;

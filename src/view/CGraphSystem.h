@@ -432,4 +432,11 @@ private:
     // lt when it is still the solid line or registered in lineTypes, else null: a registry may
     // have replaced or destroyed a line type since the view or a path took its pointer.
     CLineType* LiveLineType(CLineType* lt) const;
+
+    // For a canvas giving the view back the line type it had (see CGraphCanvas): the current line
+    // type object, and its restoration, by the object while it is still live (no lookup by name),
+    // else by name as SetLineType does.
+    friend class CGraphCanvas;
+    CLineType* CurrentLineType() const;
+    void RestoreLineType(CLineType* lt, const char* name, double scale);
 };

@@ -218,6 +218,44 @@ TEST(TestCard, RendersEveryPrimitiveAsPngAndPdfWithoutLeaks) {
 
 namespace {
 
+// Strokes of one pen are gathered into one stroke on a page; whatever draws between them must still
+// lie over the earlier strokes and under the later ones.
+TEST(TestCard, GatheredStrokesOnAPageKeepTheirOrderWithWhatDrawsBetween) {
+    if (std::system("pdftoppm -v > /dev/null 2>&1") != 0)
+        GTEST_SKIP() << "pdftoppm not installed";
+    const std::string dir = DRAFT2D_TEST_OUTPUT_DIR;
+    const std::string pdf = dir + "/platform_stroke_order.pdf";
+    auto prn = Device::CreatePrinter(pdf, 100 * 25.4 / 96, 50 * 25.4 / 96, 96);
+    if (!prn && !draft2d::IsCallTraceAvailable())
+        GTEST_SKIP() << "no PDF printer on this system";
+    ASSERT_TRUE(prn);
+    HDC dc = prn->GetDC();
+    LOGBRUSH lb{BS_SOLID, kRed, 0};
+    HPEN pen = ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_FLAT, 5, &lb, 0, nullptr);
+    HGDIOBJ old = SelectObject(dc, pen);
+    HBRUSH blue = CreateSolidBrush(kBlue);
+    MoveToEx(dc, 0, 25, nullptr);
+    LineTo(dc, 100, 25); // under the fill
+    const RECT box{40, 10, 60, 40};
+    FillRect(dc, &box, blue);
+    MoveToEx(dc, 40, 25, nullptr);
+    LineTo(dc, 50, 25); // over it
+    SelectObject(dc, old);
+    DeleteObject(pen);
+    DeleteObject(blue);
+    ASSERT_TRUE(prn->Finish());
+    const std::string base = dir + "/platform_stroke_order";
+    ASSERT_EQ(
+        std::system(("pdftoppm -r 96 -singlefile -aa no -aaVector no '" + pdf + "' '" + base + "'").c_str()),
+        0);
+    Ppm ppm;
+    ASSERT_TRUE(readPpm(base + ".ppm", ppm));
+    EXPECT_EQ(ppm.at(20, 25), kRed);
+    EXPECT_EQ(ppm.at(45, 25), kRed);
+    EXPECT_EQ(ppm.at(55, 25), kBlue);
+    EXPECT_EQ(ppm.at(80, 25), kRed);
+}
+
 // The PDF references a copied bitmap until the page is written; drawing into the bitmap afterwards
 // must not change what was copied before.
 TEST(TestCard, BitmapChangedAfterACopyToThePdfKeepsTheEarlierCopy) {

@@ -219,6 +219,7 @@ bool Device::WritePng(const std::string& path) const {
 bool Device::NewPage() {
     if (impl_->kind != Printer || impl_->finished)
         return false;
+    flushStrokes(*impl_->dc);
     impl_->surf.beforeCairo();
     cairo_surface_show_page(impl_->surf.surface);
     return cairo_surface_status(impl_->surf.surface) == CAIRO_STATUS_SUCCESS;
@@ -228,6 +229,7 @@ bool Device::Finish() {
     if (!impl_->isVector() || impl_->finished)
         return false;
     impl_->finished = true;
+    flushStrokes(*impl_->dc);
     if (impl_->dc->cr) {
         cairo_destroy(impl_->dc->cr);
         impl_->dc->cr = nullptr;

@@ -58,6 +58,7 @@ void selectTyped(T*& slot, T* obj) {
 }
 
 void dropCairo(Dc& dc) {
+    flushStrokes(dc);
     if (dc.cr) {
         cairo_destroy(dc.cr);
         dc.cr = nullptr;
@@ -177,6 +178,7 @@ void toLogical(const Dc& dc, double& x, double& y) {
 // ---- Cairo ----------------------------------------------------------------------------------------
 
 cairo_t* cairoBase(Dc& dc) {
+    flushStrokes(dc);
     if (!dc.target || !dc.target->surface)
         return nullptr;
     dc.target->beforeCairo();
@@ -208,6 +210,24 @@ void cairoDone(Dc& dc) {
         return;
     cairo_restore(dc.cr);
     dc.target->afterCairo();
+}
+
+void flushStrokes(Dc& dc) {
+    if (!dc.batch.open)
+        return;
+    dc.batch.open = false;
+    dc.batch.figures = 0;
+    cairo_t* cr = dc.cr;
+    const StrokeKey& k = dc.batch.key;
+    if (!k.dashes.empty() && k.opaqueGaps) {
+        cairo_save(cr);
+        cairo_set_dash(cr, nullptr, 0, 0);
+        setSourceColor(cr, k.bkColor);
+        cairo_stroke_preserve(cr);
+        cairo_restore(cr);
+    }
+    cairo_stroke(cr);
+    cairoDone(dc);
 }
 
 void setSourceColor(cairo_t* cr, COLORREF c) {

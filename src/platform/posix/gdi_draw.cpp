@@ -450,6 +450,43 @@ void strokeFigure(Dc& dc, const Figure& f) {
         pl.figures(fixFigures(dc, f));
         return;
     }
+    const bool isFar = reachesFar(f);
+    if (!dc.target->isImage && !isFar) {
+        // Vector targets: gathered with the strokes before it while the pen is the same.
+        StrokeKey key;
+        key.width = pi.width;
+        key.cap = pi.cap;
+        key.join = pi.join;
+        key.dashes = pi.dashes;
+        key.brush = pi.brush;
+        key.opaqueGaps = pi.opaqueGaps;
+        key.bkColor = dc.st.bkColor;
+        key.bkMode = dc.st.bkMode;
+        constexpr int kMaxFigures = 4096;
+        if (dc.batch.open && dc.batch.key == key && dc.batch.figures < kMaxFigures) {
+            addToCairo(dc.cr, f, 0.5);
+            ++dc.batch.figures;
+            return;
+        }
+        cairo_t* cr = cairoFor(dc);
+        if (!cr)
+            return;
+        cairo_set_line_width(cr, pi.width);
+        cairo_set_line_cap(cr, pi.cap);
+        cairo_set_line_join(cr, pi.join);
+        cairo_set_miter_limit(cr, 10.0);
+        if (!pi.dashes.empty())
+            cairo_set_dash(cr, pi.dashes.data(), static_cast<int>(pi.dashes.size()), 0);
+        if (!setBrushSource(cr, dc, pi.brush)) {
+            cairoDone(dc);
+            return;
+        }
+        addToCairo(cr, f, 0.5);
+        dc.batch.open = true;
+        dc.batch.figures = 1;
+        dc.batch.key = std::move(key);
+        return;
+    }
     cairo_t* cr = cairoFor(dc);
     if (!cr)
         return;
@@ -471,7 +508,7 @@ void strokeFigure(Dc& dc, const Figure& f) {
         cairo_stroke(cr);
     };
     if (setBrushSource(cr, dc, pi.brush)) {
-        if (!reachesFar(f)) {
+        if (!isFar) {
             stroke(f, 0);
         } else {
             // A mitre reaches at most half the limit times the width beyond its vertex.
@@ -730,7 +767,17 @@ BOOL WINAPI LineTo(HDC hdc, int x, int y) {
     const POINT from = dc->st.pos;
     dc->st.pos = POINT{x, y};
     if (dc->st.mapMode == MM_TEXT && !dc->pathOpen) {
-        // The hot path: straight device coordinates.
+        // The hot path: straight device coordinates. The plainest pen, solid and one pixel wide,
+        // needs none of what penInfo works out.
+        const Pen* p = dc->st.pen;
+        if (p->lineStyle() == PS_SOLID && p->brush.lbStyle == BS_SOLID &&
+            (p->extended ? !p->geometric() : p->width <= 1) && dc->target && dc->target->isImage) {
+            LinePen lp;
+            lp.color = pixelOf(p->brush.lbColor);
+            PixelLine pl(*dc->target, lp);
+            pl.line(from.x, from.y, x, y);
+            return TRUE;
+        }
         const PenInfo pi = penInfo(*dc);
         if (pi.visible && pi.onePixel) {
             PixelLine pl(*dc->target, linePen(*dc, pi));

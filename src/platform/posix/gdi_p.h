@@ -150,6 +150,36 @@ struct PathPoint {
     bool closes; // closes its figure after this point
 };
 
+// What a stroke on a vector target depends on besides its path: strokes that agree on all of it can
+// share one Cairo stroke.
+struct StrokeKey {
+    double width = 0;
+    int cap = 0;
+    int join = 0;
+    std::vector<double> dashes;
+    LOGBRUSH brush{0, 0, 0};
+    bool opaqueGaps = false;
+    COLORREF bkColor = 0;
+    int bkMode = 0;
+    bool operator==(const StrokeKey& o) const {
+        return width == o.width && cap == o.cap && join == o.join && dashes == o.dashes &&
+               brush.lbStyle == o.brush.lbStyle && brush.lbColor == o.brush.lbColor &&
+               brush.lbHatch == o.brush.lbHatch && opaqueGaps == o.opaqueGaps && bkColor == o.bkColor &&
+               bkMode == o.bkMode;
+    }
+};
+
+// Strokes on a vector target gathered into the DC's current Cairo path while their key stays the
+// same: a PDF or SVG surface analyses every operation it receives at a cost that grows with their
+// number, and a drawing makes its lines one segment at a time. The path is stroked (flushStrokes) as
+// soon as anything else draws, at page ends and when the DC lets its Cairo context go, so the order
+// of what overlaps is kept; each figure still starts its own dash pattern.
+struct StrokeBatch {
+    bool open = false;
+    int figures = 0;
+    StrokeKey key;
+};
+
 struct Dc : GdiObject {
     Dc() : GdiObject(ObjKind::Dc) {}
     ~Dc() override;
@@ -164,6 +194,7 @@ struct Dc : GdiObject {
     cairo_t* cr = nullptr;               // made on first use for the current target
     double pdfScale = 1.0;               // Cairo user units per device pixel on vector targets (72 / dpi)
 
+    StrokeBatch batch;           // strokes waiting on vector targets (see StrokeBatch)
     bool pathOpen = false;       // between BeginPath and EndPath
     bool pathReady = false;      // EndPath done, path waiting for StrokePath/FillPath
     std::vector<PathPoint> path; // device coordinates
@@ -214,11 +245,14 @@ void toLogical(const Dc& dc, double& x, double& y);
 // target (null when the DC has no target), in a state of its own. Call cairoDone after drawing.
 cairo_t* cairoFor(Dc& dc);
 void cairoDone(Dc& dc);
-// The same context in its base state, for drawing that changes nothing of that state but its source
-// and font. Text leaves its font and colour there between calls: a saved state dropped after each
-// call would make Cairo look its scaled font up again every time. Call cairoBaseDone after drawing.
+// The same context in its base state (strokes gathered before drawn first), for drawing that
+// changes nothing of that state but its source and font. Text leaves its font and colour there
+// between calls: a saved state dropped after each call would make Cairo look its scaled font up
+// again every time. Call cairoBaseDone after drawing.
 cairo_t* cairoBase(Dc& dc);
 void cairoBaseDone(Dc& dc);
+// Strokes the gathered strokes of a vector target, if any (see StrokeBatch).
+void flushStrokes(Dc& dc);
 // Sets the source of cr to a COLORREF; useSourceColor keeps a source of that colour already set.
 void setSourceColor(cairo_t* cr, COLORREF c);
 void useSourceColor(cairo_t* cr, COLORREF c);

@@ -1,0 +1,59 @@
+// Reads arbitrary scripts (no files: line type files and symbol folders are refused) and checks
+// what the reader promises: every failed row has exactly one message that points inside it, and
+// whatever entered the drawing is finite and within the reader's limits.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "script/script.h"
+
+using namespace draft2d::script;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size > (1u << 20)) {
+        return 0;
+    }
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    ReaderOptions options;
+    options.allowFiles = false;
+    Drawing drawing;
+    std::vector<Diagnostic> diags;
+    const int failed = ReadScript(text, "fuzz.d2d", options, drawing, diags);
+    if (failed != static_cast<int>(diags.size())) {
+        __builtin_trap();
+    }
+    // Row lengths, to check that columns fall inside their rows (the column after the last byte
+    // stands for a missing field).
+    std::vector<size_t> lengths;
+    size_t start = 0;
+    for (size_t i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || text[i] == '\n') {
+            lengths.push_back(i - start);
+            start = i + 1;
+        }
+    }
+    for (const Diagnostic& d : diags) {
+        if (d.row < 1 || static_cast<size_t>(d.row) > lengths.size() || d.column < 1 ||
+            static_cast<size_t>(d.column) > lengths[static_cast<size_t>(d.row) - 1] + 1 ||
+            d.message.empty()) {
+            __builtin_trap();
+        }
+    }
+    for (const Entity& e : drawing.entities) {
+        if (e.v.empty() || e.v.size() > 2u * kMaxPoints) {
+            __builtin_trap();
+        }
+        for (double v : e.v) {
+            if (!std::isfinite(v) || std::fabs(v) > kMaxCoordinate) {
+                __builtin_trap();
+            }
+        }
+    }
+    const mgRect extent = drawing.Extent();
+    if (!std::isfinite(extent.left()) || !std::isfinite(extent.top())) {
+        __builtin_trap();
+    }
+    return 0;
+}

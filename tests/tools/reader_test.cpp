@@ -1,0 +1,429 @@
+// The script reader: what every row kind puts into the drawing, and what every bad row says.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "io/CStringSplit.h"
+#include "script/script.h"
+
+using namespace draft2d::script;
+
+namespace {
+
+constexpr double kDeg = 3.14159265358979323846 / 180.0;
+
+struct Read {
+    Drawing drawing;
+    std::vector<Diagnostic> diags;
+    int failed = 0;
+
+    explicit Read(const std::string& text, ReaderOptions options = {}) {
+        options.baseDir = DRAFT2D_SOURCE_DIR;
+        failed = ReadScript(text, "t.d2d", options, drawing, diags);
+    }
+    const Entity& E(size_t i) const { return drawing.entities.at(i); }
+    std::string Messages() const {
+        std::string s;
+        for (const Diagnostic& d : diags) {
+            s += d.Format() + "\n";
+        }
+        return s;
+    }
+};
+
+std::vector<double> V(std::initializer_list<double> v) {
+    return v;
+}
+
+} // namespace
+
+TEST(ScriptReader, EntityRowsCarryTheirNumbersInScriptOrder) {
+    Read r("line,0,0,10,5\n"
+           "polyline,0,0,1,1,2,0\n"
+           "polygon,0,0,4,0,4,3\n"
+           "spline,0,0,5,5,10,0,closed=yes\n"
+           "circle,1,2,3\n"
+           "arc,1,2,3,90,-45,type=pie\n"
+           "ellipse,0,0,4,2\n"
+           "ellipse,0,0,4,2,30\n"
+           "rect,1,1,10,5\n"
+           "rect,1,1,10,5,45\n"
+           "text,3,4,\"a, b\"\n"
+           "dim,0,0,30,0,-5\n"
+           "dim,0,0,0,20,5,\"20 m\",decimals=2\n");
+    ASSERT_EQ(r.failed, 0) << r.Messages();
+    ASSERT_EQ(r.drawing.entities.size(), 13u);
+    const Kind kinds[] = {Kind::Line, Kind::Polyline,  Kind::Polygon,  Kind::Spline, Kind::Circle,
+                          Kind::Arc,  Kind::Ellipse,   Kind::Ellipse,  Kind::Rect,   Kind::Rect,
+                          Kind::Text, Kind::Dimension, Kind::Dimension};
+    for (size_t i = 0; i < 13; ++i) {
+        EXPECT_EQ(r.E(i).kind, kinds[i]) << i;
+        EXPECT_EQ(r.E(i).row, static_cast<int>(i) + 1);
+    }
+    EXPECT_EQ(r.E(0).v, V({0, 0, 10, 5}));
+    EXPECT_EQ(r.E(1).v, V({0, 0, 1, 1, 2, 0}));
+    EXPECT_TRUE(r.E(3).closed);
+    EXPECT_EQ(r.E(4).v, V({1, 2, 3}));
+    EXPECT_EQ(r.E(5).arcType, 1);
+    EXPECT_DOUBLE_EQ(r.E(5).v[3], 90 * kDeg);
+    EXPECT_DOUBLE_EQ(r.E(5).v[4], -45 * kDeg);
+    EXPECT_EQ(r.E(6).v[4], 0.0);
+    EXPECT_DOUBLE_EQ(r.E(7).v[4], 30 * kDeg);
+    EXPECT_EQ(r.E(8).v, V({1, 1, 10, 5, 0}));
+    EXPECT_EQ(r.E(10).text, "a, b");
+    EXPECT_EQ(r.E(11).v, V({0, 0, 30, 0, -5}));
+    EXPECT_EQ(r.E(11).text, "");
+    EXPECT_EQ(r.E(12).text, "20 m");
+    EXPECT_EQ(r.E(12).decimals, 2);
+}
+
+TEST(ScriptReader, HeaderRowsSetUpTheDrawing) {
+    Read r("units,m,500,20,15\n"
+           "paper,A3,25,10,10,10\n"
+           "background,#102030\n"
+           "grid,5,2.5,style=lines,over=window,colour=red,origin=1 2\n"
+           "view,extent\n");
+    ASSERT_EQ(r.failed, 0) << r.Messages();
+    const Drawing& d = r.drawing;
+    EXPECT_EQ(d.unit, 2);
+    EXPECT_EQ(d.scale, 500);
+    EXPECT_EQ(d.originX, 20);
+    EXPECT_EQ(d.originY, 15);
+    EXPECT_DOUBLE_EQ(d.UserToMm(), 2.0); // 1000 mm per metre at 1:500
+    EXPECT_EQ(d.paperWidth, 420);
+    EXPECT_EQ(d.paperHeight, 297);
+    EXPECT_TRUE(d.hasMargins);
+    EXPECT_EQ(d.margins[0], 25);
+    EXPECT_EQ(d.margins[3], 10);
+    EXPECT_EQ(d.background, 0x302010u); // #rrggbb becomes 0x00BBGGRR
+    EXPECT_TRUE(d.hasGrid);
+    EXPECT_EQ(d.gridX, 5);
+    EXPECT_EQ(d.gridY, 2.5);
+    EXPECT_EQ(d.gridStyle, 1);
+    EXPECT_EQ(d.gridType, 1);
+    EXPECT_EQ(d.gridColour, 0x0000FFu);
+    EXPECT_EQ(d.gridOriginX, 1);
+    EXPECT_EQ(d.gridOriginY, 2);
+    EXPECT_EQ(d.fit, ViewFit::Extent);
+
+    Read w("paper,300,200\nview,10,20,0,0\n");
+    ASSERT_EQ(w.failed, 0) << w.Messages();
+    EXPECT_FALSE(w.drawing.hasMargins);
+    EXPECT_EQ(w.drawing.paperWidth, 300);
+    EXPECT_EQ(w.drawing.fit, ViewFit::Window);
+    EXPECT_EQ(w.drawing.window.left(), 0);
+    EXPECT_EQ(w.drawing.window.top(), 20);
+}
+
+TEST(ScriptReader, SetRowsAndAttributesResolveEachEntitysStyle) {
+    Read r("linetype,Border,12-3-2-3\n"
+           "set,colour=blue,width=0.35,ltype=Border,lscale=2\n"
+           "line,0,0,1,1\n"
+           "line,0,0,1,1,colour=#ff8000,width=3px,ltype=none,fill=cross,fillcolour=green,space=paper\n"
+           "set,fill=solid,space=paper\n"
+           "circle,0,0,1\n"
+           "set,ltype=\xe8\x99\x9a\xe7\xba\xbf\n" // 虚线, a standard line type, in UTF-8
+           "line,0,0,1,1\n");
+    ASSERT_EQ(r.failed, 0) << r.Messages();
+    const Style& a = r.E(0).style;
+    EXPECT_EQ(a.colour, 0xFF0000u);
+    EXPECT_EQ(a.width, 35); // hundredths of a millimetre
+    EXPECT_EQ(a.lineType, "Border");
+    EXPECT_EQ(a.lineScale, 2);
+    EXPECT_EQ(a.fill, Fill::None);
+    EXPECT_EQ(r.E(0).space, Space::User);
+    const Style& b = r.E(1).style;
+    EXPECT_EQ(b.colour, 0x0080FFu);
+    EXPECT_EQ(b.width, -3); // pixels are negative widths
+    EXPECT_EQ(b.lineType, "");
+    EXPECT_EQ(b.fill, Fill::Hatch);
+    EXPECT_EQ(b.hatch, HS_CROSS);
+    EXPECT_EQ(b.fillColour, 0x008000u);
+    EXPECT_EQ(r.E(1).space, Space::Paper);
+    // An attribute changes its own row only; set rows carry on.
+    EXPECT_EQ(r.E(2).style.colour, 0xFF0000u);
+    EXPECT_EQ(r.E(2).style.fill, Fill::Solid);
+    EXPECT_EQ(r.E(2).space, Space::Paper);
+    EXPECT_EQ(r.E(3).style.lineType, "\xd0\xe9\xcf\xdf"); // GBK
+}
+
+TEST(ScriptReader, TextStylesAndTextAttributesBuildTheFormat) {
+    Read r("textstyle,title,height=7,font=\xe9\xbb\x91\xe4\xbd\x93,fonteng=Arial,bold=yes,align=cm\n"
+           "text,0,0,\xe6\xa0\x87\xe9\xa2\x98,textstyle=title,angle=90\n"
+           "set,textstyle=title\n"
+           "text,0,0,abc,height=2.5,italic=yes,align=rt,chargap=0.2,widthfactor=0.8\n"
+           "text,0,0,x\n");
+    ASSERT_EQ(r.failed, 0) << r.Messages();
+    const CFontFormat& t = r.E(0).format;
+    EXPECT_EQ(t.Height(), 7);
+    EXPECT_STREQ(t.FontName(), "\xba\xda\xcc\xe5"); // 黑体 in GBK
+    EXPECT_STREQ(t.FontNameEng(), "Arial");
+    EXPECT_TRUE(t.Bold());
+    EXPECT_EQ(t.Align(), 1u | 4u);
+    EXPECT_DOUBLE_EQ(t.Angle(), 90 * kDeg);
+    EXPECT_EQ(r.E(0).text, "\xb1\xea\xcc\xe2"); // 标题 in GBK
+    const CFontFormat& u = r.E(1).format;
+    EXPECT_EQ(u.Height(), 2.5);
+    EXPECT_TRUE(u.Bold()); // from the style set before
+    EXPECT_TRUE(u.Italic());
+    EXPECT_EQ(u.Align(), 2u | 8u);
+    EXPECT_FLOAT_EQ(u.CharGap(), 0.2f);
+    EXPECT_FLOAT_EQ(u.WidthPer(), 0.8f);
+    EXPECT_EQ(r.E(2).format.Height(), 7);
+    // A text that looks like an attribute is still the text.
+    Read e("text,0,0,E=mc2,height=4\n");
+    ASSERT_EQ(e.failed, 0) << e.Messages();
+    EXPECT_EQ(e.E(0).text, "E=mc2");
+    EXPECT_EQ(e.E(0).format.Height(), 4);
+    // The standard style of a drawing: 3.5 mm.
+    Read s("text,0,0,x\n");
+    EXPECT_EQ(s.E(0).format.Height(), 3.5);
+}
+
+TEST(ScriptReader, CommentsBlankLinesLineEndsAndEncodings) {
+    Read r("\xEF\xBB\xBF; a comment\r\n"
+           "\r\n"
+           "   # another\n"
+           "  line , 0 ,0, 1,1 \r\n"
+           "encoding,gbk\n"
+           "text,0,0,\xb1\xea\xcc\xe2\n"
+           "encoding,utf-8\n"
+           "text,0,0,\xe6\xa0\x87\xe9\xa2\x98");
+    ASSERT_EQ(r.failed, 0) << r.Messages();
+    ASSERT_EQ(r.drawing.entities.size(), 3u);
+    EXPECT_EQ(r.E(0).row, 4);
+    EXPECT_EQ(r.E(0).v, V({0, 0, 1, 1}));
+    EXPECT_EQ(r.E(1).text, "\xb1\xea\xcc\xe2");
+    EXPECT_EQ(r.E(2).text, "\xb1\xea\xcc\xe2");
+}
+
+TEST(ScriptReader, FilesOfLineTypesAndSymbols) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::path(DRAFT2D_TEST_OUTPUT_DIR) / "reader_symbols";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    std::ofstream(dir / "Tree.20") << "c,0,0,1,0\n";
+    std::ofstream(dir / "Well.20") << "c,0,0,1,0\n";
+    std::ofstream(dir / "Ignored.20s") << "x";
+    Read r("linetypes,data/linetypes.lin\n"
+           "symbols," +
+           dir.string() +
+           ",text\n"
+           "line,0,0,1,1,ltype=dashdot\n"
+           "symbol,tree,5,5\n"
+           "symbol,Well,5,5,90,2\n"
+           "symbol,Ignored,5,5\n");
+    EXPECT_EQ(r.failed, 1) << r.Messages();
+    ASSERT_EQ(r.drawing.entities.size(), 3u);
+    EXPECT_EQ(r.E(0).style.lineType, "dashdot"); // the library compares names case-insensitively
+    EXPECT_EQ(r.E(1).name, "tree");
+    EXPECT_EQ(r.E(2).v, V({5, 5, 90 * kDeg, 2}));
+    ASSERT_EQ(r.diags.size(), 1u);
+    EXPECT_EQ(r.diags[0].row, 6);
+    EXPECT_EQ(r.diags[0].column, 8);
+    EXPECT_EQ(r.diags[0].message, "unknown symbol 'Ignored'");
+    ASSERT_EQ(r.drawing.symbolDirs.size(), 1u);
+    EXPECT_TRUE(r.drawing.symbolDirs[0].text);
+}
+
+// Every message of the reader, with the column it points at. Each case is one row after a valid
+// first row, so the row number is always 2, and the good rows around it still arrive.
+TEST(ScriptReader, EveryBadRowNamesItsRowColumnAndWhatWasExpected) {
+    struct Case {
+        const char* row;
+        int column;
+        const char* message;
+    } cases[] = {
+        {"lien,0,0,1,1", 1, "unknown row kind 'lien'"},
+        {"line,0,0,1", 11, "line: expected 4 fields (x1, y1, x2, y2), found 3"},
+        {"line,0,0,1,1,2", 14, "line: expected 4 fields (x1, y1, x2, y2), found 5"},
+        {"line,0,abc,1,1", 8, "expected a number for y, found 'abc'"},
+        {"line,0,nan,1,1", 8, "expected a number for y, found 'nan'"},
+        {"line,0,inf,1,1", 8, "expected a number for y, found 'inf'"},
+        {"line,0x10,0,1,1", 6, "expected a number for x, found '0x10'"},
+        {"line,1e300,0,1,1", 6, "x 1e300 is out of range (-1e+09 to 1e+09)"},
+        {"line,1e999,0,1,1", 6, "expected a number for x, found '1e999'"},
+        {"circle,0,0,-1", 12, "radius -1 is out of range (1e-06 to 1e+09)"},
+        {"circle,0,0,0", 12, "radius 0 is out of range (1e-06 to 1e+09)"},
+        {"polyline,0,0,1,1,2", 18, "polyline: expected pairs of x and y, found 5 numbers"},
+        {"polygon,0,0,1,1", 16, "polygon: expected at least 6 fields (pairs of x and y), found 4"},
+        {"arc,0,0,1,0,90,type=wedge", 16, "expected arc, pie or chord for type, found 'wedge'"},
+        {"ellipse,0,0,1", 14,
+         "ellipse: expected 4 to 5 fields (cx, cy, rx, ry, then the angle in degrees), found 3"},
+        {"text,0,0,", 10, "text: expected 3 fields (x, y, text), found 2"},
+        {"text,0,0,\"\",colour=red", 10, "text: expected a text"},
+        {"text,0,0,\xff\xfe", 10, "text '\xff\xfe' is not UTF-8 that GBK can hold"},
+        {"text,0,0,x,textstyle=none", 12, "text style 'none' is not defined"},
+        {"text,0,0,x,align=mc", 12,
+         "expected an alignment of two letters, l/c/r then b/m/t (such as lb or cm), found 'mc'"},
+        {"text,0,0,x,height=0", 12, "expected a number from 0.1 to 1000 for height, found '0'"},
+        {"text,0,0,x,bold=maybe", 12, "expected yes or no for bold, found 'maybe'"},
+        {"line,0,0,1,1,colour=puce", 14,
+         "unknown colour 'puce' (expected #rrggbb, a colour name or contrast)"},
+        {"line,0,0,1,1,width=25", 14, "expected a width of 0 to 20 (mm) or 0px to 100px, found '25'"},
+        {"line,0,0,1,1,ltype=Nothing", 14, "unknown line type 'Nothing'"},
+        {"line,0,0,1,1,lscale=0", 14, "expected a line type scale from 0.000001 to 1000000, found '0'"},
+        {"line,0,0,1,1,fill=dots", 14,
+         "unknown fill 'dots' (expected none, solid, horizontal, vertical, fdiagonal, bdiagonal, cross or "
+         "diagcross)"},
+        {"line,0,0,1,1,space=screen", 14, "expected user or paper for space, found 'screen'"},
+        {"line,0,0,1,1,size=2", 14, "line has no attribute 'size'"},
+        {"line,0,0,colour=red,1,1", 21, "expected key=value after the first attribute, found '1'"},
+        {"symbol,Tree,0,0", 8, "unknown symbol 'Tree' (no symbols row before it)"},
+        {"dim,1,1,1,1,5", 5, "dim: the two points coincide"},
+        {"dim,0,0,1,1,5,decimals=9", 15, "expected 0 to 6 for decimals, found '9'"},
+        {"spline,0,0,1,1,closed=2", 16, "expected yes or no for closed, found '2'"},
+        {"units,furlong,1", 7, "unknown unit 'furlong' (expected mm, cm, m, km, in or ft)"},
+        {"units,m,0", 9, "scale 0 is out of range (1e-06 to 1e+09)"},
+        {"units,m,100", 1, "units must come before the first entity"},
+        {"paper,B5", 7, "expected a paper width in mm or a size A0 to A4, found 'B5'"},
+        {"paper,1,100", 7, "paper width 1 is out of range (2 to 100000)"},
+        {"paper,A4,1,2", 13,
+         "paper: expected four margins (left, top, right, bottom in mm) or none, found 2"},
+        {"paper,100,100,60,0,60,0", 15, "paper: the margins leave no room on a sheet of 100 to 100"},
+        {"background,contrast", 12, "expected a colour (#rrggbb or a colour name), found 'contrast'"},
+        {"grid,0", 6, "grid spacing 0 is out of range (1e-06 to 1e+09)"},
+        {"grid,5,style=cross", 8, "expected dots or lines for style, found 'cross'"},
+        {"grid,5,over=all", 8, "expected paper or window for over, found 'all'"},
+        {"grid,5,origin=1", 8, "expected two numbers separated by a space for origin, found '1'"},
+        {"linetypes,no/such.lin", 11, "cannot read line type file '" DRAFT2D_SOURCE_DIR "/no/such.lin'"},
+        {"linetype,Bad,abc", 14,
+         "expected a dash definition (dash and gap lengths in mm joined by '-', such as 12-3-2-3), found "
+         "'abc'"},
+        {"linetype,,1-1", 10, "linetype: expected a name"},
+        {"symbols,no/such", 9, "cannot read symbol folder '" DRAFT2D_SOURCE_DIR "/no/such'"},
+        {"symbols,data,pictures", 14, "expected text or binary, found 'pictures'"},
+        {"symbols,data", 9, "symbol folder '" DRAFT2D_SOURCE_DIR "/data' holds no .20s files"},
+        {"textstyle,t,size=3", 13, "textstyle has no attribute 'size'"},
+        {"view,everything", 6, "expected paper, extent or four numbers, found 'everything'"},
+        {"view,0,0,0,5", 6, "view: the rectangle has no area"},
+        {"set,1", 5, "set: expected 0 fields (attributes only), found 1"},
+        {"set,textstyle=x", 5, "text style 'x' is not defined"},
+        {"encoding,latin1", 10, "expected utf-8 or gbk, found 'latin1'"},
+        {"paper,A4,colour=red", 10, "paper takes no attributes, found 'colour=red'"},
+        {"line,0,0,1,1\\", 13, "the row ends in a lone backslash"},
+    };
+    for (const Case& c : cases) {
+        Read r(std::string("line,0,0,1,1\n") + c.row + "\ncircle,0,0,1\n");
+        EXPECT_EQ(r.failed, 1) << c.row;
+        ASSERT_EQ(r.diags.size(), 1u) << c.row << "\n" << r.Messages();
+        EXPECT_EQ(r.diags[0].row, 2) << c.row;
+        EXPECT_EQ(r.diags[0].column, c.column) << c.row << ": " << r.diags[0].message;
+        EXPECT_EQ(r.diags[0].message, c.message) << c.row;
+        // Nothing of the bad row enters the drawing; the rows around it do.
+        ASSERT_EQ(r.drawing.entities.size(), 2u) << c.row;
+        EXPECT_EQ(r.drawing.entities[1].kind, Kind::Circle);
+    }
+}
+
+TEST(ScriptReader, DiagnosticsFormatLikeACompiler) {
+    EXPECT_EQ((Diagnostic{"a.d2d", 3, 7, "oops"}).Format(), "a.d2d:3:7: oops");
+    EXPECT_EQ((Diagnostic{"a.d2d", 3, 0, "oops"}).Format(), "a.d2d:3: oops");
+    EXPECT_EQ((Diagnostic{"a.d2d", 0, 0, "no such file"}).Format(), "a.d2d: no such file");
+    Drawing d;
+    std::vector<Diagnostic> diags;
+    EXPECT_EQ(ReadScriptFile("/no/such/file.d2d", d, diags), 1);
+    ASSERT_EQ(diags.size(), 1u);
+    EXPECT_EQ(diags[0].Format(), "/no/such/file.d2d: no such file");
+}
+
+TEST(ScriptReader, LimitsOfOutsideData) {
+    // A row of more points than a row may hold, a row longer than any row may be, a zero byte.
+    std::string many = "polyline";
+    for (int i = 0; i <= kMaxPoints; ++i) {
+        many += ",1,2";
+    }
+    Read r(many + "\n" + std::string(kMaxRowBytes + 1, 'x') + "\n" + std::string("line,0,0,1\0,1\n", 14));
+    ASSERT_EQ(r.diags.size(), 3u);
+    EXPECT_EQ(r.diags[0].message, "polyline: at most 100000 points in one row, found 100001");
+    EXPECT_EQ(r.diags[1].message, "the row is longer than 4194304 bytes");
+    EXPECT_EQ(r.diags[2].column, 11);
+    EXPECT_EQ(r.diags[2].message, "the row holds a zero byte");
+    // Files are refused where the reader is told not to read them.
+    ReaderOptions closed;
+    closed.allowFiles = false;
+    Read f("linetypes,data/linetypes.lin\nsymbols,data\n", closed);
+    ASSERT_EQ(f.diags.size(), 2u);
+    EXPECT_EQ(f.diags[0].message, "files are not read here");
+    EXPECT_EQ(f.diags[1].message, "files are not read here");
+}
+
+// The column the reader reports is where CStringSplit's item starts, whatever quotes, escapes and
+// blanks come before it: the text from that column on splits back into the same items.
+TEST(ScriptReader, ColumnsPointAtTheFieldsTheSplitterFinds) {
+    const char* rows[] = {
+        "line,  0,0,1,abc",
+        "text,0,0,\"a, \\\"b\\\"\",abc",
+        "text , \"x,y\" ,  0,\\,,abc",
+        "text,0,0,\tx,abc",
+        "text,0,0,\"\",abc",
+    };
+    for (const char* row : rows) {
+        CStringSplit whole;
+        ASSERT_TRUE(whole.SplitString(row, -1, true));
+        Read r(std::string(row) + ",colour=red\n");
+        ASSERT_FALSE(r.diags.empty()) << row;
+        const int column = r.diags[0].column;
+        ASSERT_GT(column, 0);
+        // The item the message is about: 'abc' in each row, the last before the attribute.
+        CStringSplit tail;
+        ASSERT_TRUE(tail.SplitString(row + column - 1, -1, true)) << row;
+        EXPECT_STREQ(tail.GetItem(0), whole.GetItem(whole.GetCount() - 1)) << row << " at " << column;
+    }
+}
+
+TEST(ScriptReader, ExtentCoversUserAndPaperEntities) {
+    Read r("units,m,500,100,50\n"            // 2 paper mm per metre, user origin at paper (100, 50)
+           "circle,10,10,5\n"                // user 5..15
+           "line,-20,0,0,30\n"               // user x from -20, y to 30
+           "line,0,0,300,50,space=paper\n"); // paper (0,0) is user (-50,-25); (300,50) is (100, 0)
+    ASSERT_EQ(r.failed, 0) << r.Messages();
+    const mgRect e = r.drawing.Extent();
+    EXPECT_DOUBLE_EQ(e.left(), -50);
+    EXPECT_DOUBLE_EQ(e.bottom(), -25);
+    EXPECT_DOUBLE_EQ(e.right(), 100);
+    EXPECT_DOUBLE_EQ(e.top(), 30);
+    Read none("paper,A4\n");
+    EXPECT_TRUE(none.drawing.Extent().isEmpty());
+}
+
+TEST(ScriptReader, NumbersAndColours) {
+    double v = 0;
+    for (const char* good : {"0", "-1.5", "+2", ".5", "5.", "1e3", "1E-3", "-0.25e+2"}) {
+        EXPECT_TRUE(ParseNumber(good, v)) << good;
+    }
+    EXPECT_TRUE(ParseNumber("-0.25e+2", v));
+    EXPECT_EQ(v, -25);
+    for (const char* bad :
+         {"", "-", ".", "e3", "1e", "1.2.3", "0x1A", "nan", "inf", "1,5", " 1", "1 ", "1e400"}) {
+        EXPECT_FALSE(ParseNumber(bad, v)) << bad;
+    }
+    uint32_t c = 0;
+    EXPECT_TRUE(ParseColour("#FF8000", c));
+    EXPECT_EQ(c, 0x0080FFu);
+    EXPECT_TRUE(ParseColour("Grey", c));
+    EXPECT_EQ(c, 0x808080u);
+    EXPECT_TRUE(ParseColour("contrast", c));
+    EXPECT_EQ(c, kContrast);
+    for (const char* bad : {"#12345", "#1234567", "#gg0000", "ff0000", "reddish"}) {
+        EXPECT_FALSE(ParseColour(bad, c)) << bad;
+    }
+}
+
+// The example at the top of docs/script-format.md reads without a complaint.
+TEST(ScriptReader, TheDocumentedExampleReads) {
+    std::ifstream in(std::string(DRAFT2D_SOURCE_DIR) + "/docs/script-format.md");
+    std::stringstream doc;
+    doc << in.rdbuf();
+    const std::string text = doc.str();
+    const size_t start = text.find("```\n");
+    ASSERT_NE(start, std::string::npos);
+    const size_t end = text.find("```", start + 4);
+    ASSERT_NE(end, std::string::npos);
+    Read r(text.substr(start + 4, end - start - 4));
+    EXPECT_EQ(r.failed, 0) << r.Messages();
+    EXPECT_EQ(r.drawing.entities.size(), 3u);
+}

@@ -1,0 +1,41 @@
+// Helpers of the tool tests: running a tool and reading the PNG files it writes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/devices.h"
+
+struct ToolRun {
+    int status = -1; // exit status; -1 when the program could not run or was killed
+    std::string out;
+    std::string err;
+};
+
+// Runs program with args and extra environment entries (NAME=value), waits for it.
+ToolRun RunTool(const std::string& program, const std::vector<std::string>& args,
+                const std::vector<std::string>& env = {});
+
+// A PNG file read back through Cairo; pixels as 0xRRGGBB.
+class Png {
+public:
+    explicit Png(const std::string& path);
+    ~Png();
+    Png(const Png&) = delete;
+    Png& operator=(const Png&) = delete;
+
+    bool ok() const { return pixels_ != nullptr; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+    uint32_t Pixel(int x, int y) const; // 0xRRGGBB; 0xFFFFFFFF outside
+    // Pixels that differ from the device's (the device's size must match; else every pixel).
+    int DiffCount(const draft2d::Device& device) const;
+    // Pixels that differ from other inside the rectangle x0..x1, y0..y1 (exclusive ends).
+    int DiffCount(const Png& other, int x0, int y0, int x1, int y1) const;
+
+private:
+    void* surface_ = nullptr;
+    const unsigned char* pixels_ = nullptr;
+    int width_ = 0, height_ = 0, stride_ = 0;
+};

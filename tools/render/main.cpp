@@ -1,0 +1,312 @@
+// draft2d-render: draws a drawing script to PNG, PDF or SVG files through CGraphSystem.
+//
+//   draft2d-render [options] [script.d2d]
+//
+// Without a script it draws the sample sheet that comes with the library. Each output file gets a
+// device of its kind (an image for PNG, a printer for PDF, the SVG device for SVG; the last two
+// are pages of the paper's size) and a view of its own; the script is read once. Exit status: 0 when every
+// row was read, 1 when some rows failed (the outputs are still written, without them), 2 when the tool could
+// not do its job (bad options, a script that cannot be read, an output that cannot be written).
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <sys/resource.h>
+#include <vector>
+
+#include "platform/devices.h"
+#include "script/scene.h"
+#include "script/script.h"
+#include "view/CGraphSystem.h"
+
+namespace {
+
+using namespace draft2d::script;
+using Clock = std::chrono::steady_clock;
+
+const char kUsage[] =
+    "usage: draft2d-render [options] [script]\n"
+    "Draws a drawing script (docs/script-format.md); without a script, the sample sheet.\n"
+    "\n"
+    "  -o, --output FILE     write FILE; .png, .pdf or .svg by its extension (may be repeated;\n"
+    "                        default: the script's name with .png, in the current folder)\n"
+    "  --size WxH            image size in pixels (PNG, SVG); default: the paper at the resolution\n"
+    "                        plus the margin\n"
+    "  --dpi N               resolution in dots per inch (default 96; PDF and SVG 300)\n"
+    "  --fit paper|extent|X1,Y1,X2,Y2\n"
+    "                        what the picture shows: the sheet, the entities, or a rectangle in\n"
+    "                        user units (default: the script's view row, else the sheet)\n"
+    "  --margin PX           pixels left around what --fit frames (default 10; PDF and SVG 0)\n"
+    "  --view SCALE,X,Y      an exact view instead of --fit: the view scale and the paper point in mm\n"
+    "                        at the picture's bottom-left corner (as draft2d-view prints it)\n"
+    "  --stats               print the time taken and the peak memory\n"
+    "  -q, --quiet           no progress line\n"
+    "  -h, --help            this text\n";
+
+struct Options {
+    std::string script;
+    std::vector<std::string> outputs;
+    int width = 0, height = 0;
+    int dpi = 0;
+    bool hasFit = false;
+    ViewFit fit = ViewFit::Paper;
+    mgRect window;
+    int margin = -1;
+    bool hasView = false;
+    double viewScale = 1.0, viewX = 0.0, viewY = 0.0;
+    bool stats = false;
+    bool quiet = false;
+};
+
+[[noreturn]] void Usage(const std::string& problem) {
+    fprintf(stderr, "draft2d-render: %s\n%s", problem.c_str(), kUsage);
+    exit(2);
+}
+
+// Numbers separated by sep; false unless exactly count of them.
+bool Numbers(const std::string& text, char sep, size_t count, double* out) {
+    size_t pos = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const size_t end = i + 1 < count ? text.find(sep, pos) : text.size();
+        if (end == std::string::npos || !ParseNumber(text.substr(pos, end - pos), out[i])) {
+            return false;
+        }
+        pos = end + 1;
+    }
+    return true;
+}
+
+Options ParseOptions(int argc, char** argv) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc) {
+                Usage(a + " needs a value");
+            }
+            return argv[++i];
+        };
+        if (a == "-h" || a == "--help") {
+            fputs(kUsage, stdout);
+            exit(0);
+        } else if (a == "-o" || a == "--output") {
+            o.outputs.push_back(value());
+        } else if (a == "--size") {
+            double wh[2];
+            const std::string v = value();
+            if (!Numbers(v, 'x', 2, wh) || wh[0] < 16 || wh[1] < 16 || wh[0] > 16384 || wh[1] > 16384 ||
+                wh[0] != static_cast<int>(wh[0]) || wh[1] != static_cast<int>(wh[1])) {
+                Usage("--size wants WxH, each a whole number of pixels from 16 to 16384, not '" + v + "'");
+            }
+            o.width = static_cast<int>(wh[0]);
+            o.height = static_cast<int>(wh[1]);
+        } else if (a == "--dpi") {
+            double d = 0;
+            const std::string v = value();
+            if (!ParseNumber(v, d) || d < 10 || d > 2400 || d != static_cast<int>(d)) {
+                Usage("--dpi wants a whole number from 10 to 2400, not '" + v + "'");
+            }
+            o.dpi = static_cast<int>(d);
+        } else if (a == "--fit") {
+            const std::string v = value();
+            double r[4];
+            o.hasFit = true;
+            if (v == "paper") {
+                o.fit = ViewFit::Paper;
+            } else if (v == "extent") {
+                o.fit = ViewFit::Extent;
+            } else if (Numbers(v, ',', 4, r) && r[0] != r[2] && r[1] != r[3]) {
+                o.fit = ViewFit::Window;
+                o.window = mgRect(std::min(r[0], r[2]), std::min(r[1], r[3]), std::max(r[0], r[2]),
+                                  std::max(r[1], r[3]));
+            } else {
+                Usage("--fit wants paper, extent or X1,Y1,X2,Y2 with an area, not '" + v + "'");
+            }
+        } else if (a == "--margin") {
+            double m = 0;
+            const std::string v = value();
+            if (!ParseNumber(v, m) || m < 0 || m > 1000 || m != static_cast<int>(m)) {
+                Usage("--margin wants a whole number of pixels from 0 to 1000, not '" + v + "'");
+            }
+            o.margin = static_cast<int>(m);
+        } else if (a == "--view") {
+            double v3[3];
+            const std::string v = value();
+            if (!Numbers(v, ',', 3, v3) || !(v3[0] > 0)) {
+                Usage("--view wants SCALE,X,Y with a positive scale, not '" + v + "'");
+            }
+            o.hasView = true;
+            o.viewScale = v3[0];
+            o.viewX = v3[1];
+            o.viewY = v3[2];
+        } else if (a == "--stats") {
+            o.stats = true;
+        } else if (a == "-q" || a == "--quiet") {
+            o.quiet = true;
+        } else if (a.size() > 1 && a[0] == '-') {
+            Usage("unknown option " + a);
+        } else if (o.script.empty()) {
+            o.script = a;
+        } else {
+            Usage("one script at a time (" + o.script + " and " + a + ")");
+        }
+    }
+    return o;
+}
+
+double Seconds(Clock::time_point since) {
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+// A progress line on stderr once drawing has taken more than a second, at most four times a second.
+class Progress {
+public:
+    Progress(bool quiet, std::string what) : quiet_(quiet), what_(std::move(what)), start_(Clock::now()) {}
+    ~Progress() {
+        if (shown_) {
+            fputc('\n', stderr);
+        }
+    }
+    void operator()(size_t done, size_t total) {
+        if (quiet_ || Seconds(start_) < 1.0 || (shown_ && Seconds(last_) < 0.25 && done != total)) {
+            return;
+        }
+        fprintf(stderr, "\rdraft2d-render: %s: %zu of %zu entities drawn", what_.c_str(), done, total);
+        fflush(stderr);
+        shown_ = true;
+        last_ = Clock::now();
+    }
+
+private:
+    bool quiet_;
+    std::string what_;
+    Clock::time_point start_;
+    Clock::time_point last_;
+    bool shown_ = false;
+};
+
+enum class Format { Png, Pdf, Svg };
+
+bool FormatOf(const std::string& path, Format& f) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    for (char& c : ext) {
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    }
+    if (ext == ".png") {
+        f = Format::Png;
+    } else if (ext == ".pdf") {
+        f = Format::Pdf;
+    } else if (ext == ".svg") {
+        f = Format::Svg;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// Draws the drawing into one output file. false (with a message) when it could not be written.
+bool Render(const Options& o, const Drawing& drawing, const std::string& path, Format format,
+            DrawReport& report) {
+    // PDF and SVG pages are the paper itself; an image has a margin around the sheet.
+    const int margin = o.margin >= 0 ? o.margin : (format == Format::Png ? 10 : 0);
+    std::unique_ptr<draft2d::Device> device;
+    if (format == Format::Pdf) {
+        device = draft2d::Device::CreatePrinter(path, drawing.paperWidth, drawing.paperHeight,
+                                                o.dpi > 0 ? o.dpi : 300);
+    } else if (format == Format::Svg) {
+        device = draft2d::Device::CreateSvg(path, drawing.paperWidth, drawing.paperHeight,
+                                            o.dpi > 0 ? o.dpi : 300);
+    } else {
+        const int dpi = o.dpi > 0 ? o.dpi : 96;
+        int w = o.width, h = o.height;
+        if (w == 0) {
+            w = static_cast<int>(drawing.paperWidth / 25.4 * dpi + 0.5) + 2 * margin;
+            h = static_cast<int>(drawing.paperHeight / 25.4 * dpi + 0.5) + 2 * margin;
+        }
+        device = draft2d::Device::CreateImage(w, h, dpi);
+    }
+    if (!device) {
+        fprintf(stderr, "draft2d-render: %s: cannot make the device\n", path.c_str());
+        return false;
+    }
+    CGraphSystem view(drawing.lineTypes.get());
+    view.SetWndSize(device->GetWidth(), device->GetHeight());
+    view.Attach(device->GetDC(), nullptr, 0);
+    SetUpView(view, drawing);
+    if (o.hasView) {
+        view.Zoom(o.viewScale, o.viewX, o.viewY);
+    } else {
+        FitView(view, drawing, o.hasFit ? o.fit : drawing.fit, o.hasFit ? o.window : drawing.window, margin);
+    }
+    Progress progress(o.quiet, path);
+    DrawDrawing(view, drawing, &report, std::ref(progress));
+    view.Detach();
+    bool ok = true;
+    if (format == Format::Png) {
+        ok = device->WritePng(path);
+    } else {
+        ok = device->Finish();
+    }
+    if (!ok) {
+        fprintf(stderr, "draft2d-render: %s: cannot be written\n", path.c_str());
+    }
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options o = ParseOptions(argc, argv);
+    if (o.script.empty()) {
+        o.script = SampleSheetPath();
+    }
+    if (o.outputs.empty()) {
+        o.outputs.push_back(std::filesystem::path(o.script).stem().string() + ".png");
+    }
+    std::vector<Format> formats;
+    for (const std::string& path : o.outputs) {
+        Format f;
+        if (!FormatOf(path, f)) {
+            Usage("cannot tell the format of " + path + " (use .png, .pdf or .svg)");
+        }
+        formats.push_back(f);
+    }
+
+    const Clock::time_point start = Clock::now();
+    Drawing drawing;
+    std::vector<Diagnostic> diags;
+    const int failed = ReadScriptFile(o.script, drawing, diags);
+    for (const Diagnostic& d : diags) {
+        fprintf(stderr, "%s\n", d.Format().c_str());
+    }
+    if (!diags.empty() && diags.front().row == 0) {
+        return 2;
+    }
+    const double readTime = Seconds(start);
+
+    int status = failed > 0 ? 1 : 0;
+    for (size_t i = 0; i < o.outputs.size(); ++i) {
+        const Clock::time_point t = Clock::now();
+        DrawReport report;
+        if (!Render(o, drawing, o.outputs[i], formats[i], report)) {
+            status = 2;
+            continue;
+        }
+        if (o.stats) {
+            fprintf(stderr, "draft2d-render: %s: %zu entities drawn and written in %.3f s\n",
+                    o.outputs[i].c_str(), report.drawn, Seconds(t));
+        }
+    }
+    if (o.stats) {
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        fprintf(stderr,
+                "draft2d-render: %s: %zu entities read in %.3f s (%d rows failed); peak memory %.1f MiB\n",
+                o.script.c_str(), drawing.entities.size(), readTime, failed,
+                static_cast<double>(usage.ru_maxrss) / 1024.0);
+    }
+    return status;
+}

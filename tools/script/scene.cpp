@@ -1,0 +1,283 @@
+// Drawing a read script on a view.
+//
+// Entities are drawn in script order. One canvas is held for the whole drawing: each entity sets
+// its pen (width and colour through the view's rules), its brush and the view's line type, and the
+// canvas gives the device context and the view back their objects and line type at the end.
+// Coordinates go to the view as they are, in user units or, for paper-space rows, paper
+// millimetres; the view converts them.
+#include "script/scene.h"
+
+#include <cmath>
+#include <cstdio>
+#include <deque>
+#include <filesystem>
+
+#include "io/CStringSplit.h"
+#include "symbol/mgSymbol.h"
+#include "values/mgFitCurve.h"
+#include "view/CGraphCanvas.h"
+
+namespace draft2d::script {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+CGraphSystem::coord_type Coords(const Entity& e) {
+    return e.space == Space::Paper ? CGraphSystem::COORD_PAPER : CGraphSystem::COORD_USER;
+}
+
+// Selects the entity's pen, brush and line type.
+void ApplyStyle(CGraphSystem& view, CGraphCanvas& canvas, const Style& style) {
+    canvas.SetPen(style.width, style.colour, PS_SOLID);
+    switch (style.fill) {
+    case Fill::None:
+        canvas.SetNullBrush();
+        break;
+    case Fill::Solid:
+        canvas.SetSolidBrush(view.CalcDrawColor(style.fillColour));
+        break;
+    case Fill::Hatch:
+        canvas.SetBrush(::CreateHatchBrush(style.hatch, view.CalcDrawColor(style.fillColour)));
+        break;
+    }
+    view.SetTextColor(style.colour);
+    view.SetLineType(style.lineType.empty() ? nullptr : style.lineType.c_str(), style.lineScale);
+}
+
+// The numbers of a point list as the two arrays the view takes.
+void SplitPoints(const std::vector<double>& v, std::vector<double>& xs, std::vector<double>& ys) {
+    xs.clear();
+    ys.clear();
+    for (size_t i = 0; i + 1 < v.size(); i += 2) {
+        xs.push_back(v[i]);
+        ys.push_back(v[i + 1]);
+    }
+}
+
+// A linear dimension: extension lines from the measured points, the dimension line offset to the
+// left of p1 -> p2 with a filled arrow at each end pointing outward to the extension lines, and the
+// text centred above the dimension line, turned so that it reads from the left or from below.
+// Sizes of the arrows and gaps are paper millimetres, converted to the row's space.
+void DrawDimension(CGraphSystem& view, CGraphCanvas& canvas, const Entity& e) {
+    const double mm = e.space == Space::Paper ? 1.0 : 1.0 / view.GetUserToMm();
+    const mgPoint p1(e.v[0], e.v[1]), p2(e.v[2], e.v[3]);
+    const double offset = e.v[4];
+    const double length = std::hypot(p2.x() - p1.x(), p2.y() - p1.y());
+    const mgPoint u((p2.x() - p1.x()) / length, (p2.y() - p1.y()) / length);
+    const mgPoint n(-u.y(), u.x());
+    const double side = offset < 0 ? -1.0 : 1.0;
+    auto at = [](const mgPoint& p, const mgPoint& d, double k) {
+        return mgPoint(p.x() + d.x() * k, p.y() + d.y() * k);
+    };
+    const mgPoint a = at(p1, n, offset), b = at(p2, n, offset);
+    const CGraphSystem::coord_type ct = Coords(e);
+    // Extension lines start 1 mm off the object and run 2 mm past the dimension line.
+    if (std::fabs(offset) > 1.0 * mm) {
+        view.DrawLine(at(p1, n, side * 1.0 * mm), at(a, n, side * 2.0 * mm), ct);
+        view.DrawLine(at(p2, n, side * 1.0 * mm), at(b, n, side * 2.0 * mm), ct);
+    }
+    view.DrawLine(a, b, ct);
+    // Arrows 3 mm long and 1 mm wide, filled with the pen's colour and drawn without a line type.
+    const double len = std::min(3.0 * mm, length / 3.0), half = len / 6.0;
+    const mgPoint heads[2][3] = {
+        {a, at(at(a, u, len), n, half), at(at(a, u, len), n, -half)},
+        {b, at(at(b, u, -len), n, half), at(at(b, u, -len), n, -half)},
+    };
+    view.SetLineType(nullptr, 1.0);
+    canvas.SetSolidBrush(view.CalcDrawColor(e.style.colour));
+    for (const auto& head : heads) {
+        view.DrawPolyline(3, head, 1, ct);
+    }
+    ApplyStyle(view, canvas, e.style);
+
+    // The text: centred 1 mm above the dimension line, turned with it but never upside down.
+    double angle = std::atan2(u.y(), u.x());
+    if (angle > kPi / 2 + 1e-9) {
+        angle -= kPi;
+    } else if (angle <= -kPi / 2 + 1e-9) {
+        angle += kPi;
+    }
+    const mgPoint up(-std::sin(angle), std::cos(angle));
+    const mgPoint mid((a.x() + b.x()) / 2, (a.y() + b.y()) / 2);
+    std::string text = e.text;
+    if (text.empty()) {
+        char buf[64];
+        snprintf(buf, sizeof buf, "%.*f", e.decimals, length);
+        text = buf;
+    }
+    CFontFormat format = e.format;
+    format.SetAngle(angle);
+    format.SetAlign(1); // centre, bottom
+    const mgPoint at1 = at(mid, up, 1.0 * mm);
+    format.TextOutA(&view, nullptr, at1.x(), at1.y(), mgPoint(0, 0), text.c_str(), -1, ct);
+}
+
+// One line of text, or a block when the text holds line feeds.
+void DrawText(CGraphSystem& view, const Entity& e) {
+    const CGraphSystem::coord_type ct = Coords(e);
+    if (e.text.find('\n') == std::string::npos) {
+        e.format.TextOutA(&view, nullptr, e.v[0], e.v[1], mgPoint(0, 0), e.text.c_str(), -1, ct);
+        return;
+    }
+    std::deque<std::string> lines;
+    CStringSplit::StrToStrings(lines, e.text.c_str());
+    std::deque<double> widths;
+    double height = e.format.GetTextExtentPoints(&view, lines, widths);
+    // The measures are user units; a block in paper space is placed in millimetres.
+    if (e.space == Space::Paper) {
+        const double k = view.GetUserToMm();
+        for (double& w : widths) {
+            w *= k;
+        }
+        height *= k;
+    }
+    e.format.TextOutA(&view, nullptr, mgPoint(e.v[0], e.v[1]), widths, height, lines, ct);
+}
+
+// Draws one entity with its own pen, brush and line type.
+void DrawEntity(CGraphSystem& view, CGraphCanvas& canvas, const Entity& e) {
+    ApplyStyle(view, canvas, e.style);
+    const std::vector<double>& v = e.v;
+    const CGraphSystem::coord_type ct = Coords(e);
+    switch (e.kind) {
+    case Kind::Line:
+        view.DrawLine(v[0], v[1], v[2], v[3], ct);
+        break;
+    case Kind::Polyline:
+    case Kind::Polygon: {
+        std::vector<double> xs, ys;
+        SplitPoints(v, xs, ys);
+        view.DrawPolyline(static_cast<int>(xs.size()), xs.data(), ys.data(), e.kind == Kind::Polygon ? 1 : 0,
+                          ct);
+        break;
+    }
+    case Kind::Circle:
+        view.DrawCircle(v[0], v[1], v[2], ct);
+        break;
+    case Kind::Arc:
+        // Sectors and chords have straight edges only when drawn at once with the pen; a line
+        // type's path would follow the curve alone.
+        if (e.arcType != CGraphSystem::ARC_ARC) {
+            view.SetLineType(nullptr, 1.0);
+        }
+        view.DrawArc(v[0], v[1], v[2], v[3], v[4], static_cast<CGraphSystem::arc_type>(e.arcType), ct);
+        break;
+    case Kind::Ellipse:
+        if (v[4] == 0.0) {
+            view.DrawEllipse(v[0] - v[2], v[1] + v[3], v[0] + v[2], v[1] - v[3], ct);
+        } else {
+            view.DrawEllipse(v[0], v[1], v[2], v[3], v[4] * 180.0 / kPi, ct);
+        }
+        break;
+    case Kind::Rect:
+        view.DrawRect(mgRect(0.0, 0.0, v[2], v[3]), v[4], v[0], v[1], ct);
+        break;
+    case Kind::Dimension:
+        DrawDimension(view, canvas, e);
+        break;
+    case Kind::Text:
+        DrawText(view, e);
+        break;
+    case Kind::Symbol:
+        view.DrawSymbol(v[0], v[1], e.name.c_str(), v[2], ct, v[3]);
+        break;
+    case Kind::Spline: {
+        // A natural cubic through the points (periodic when closed), fitted in screen pixels: a
+        // sample at most every 4 pixels, points nearer than half a pixel merged.
+        std::vector<double> xs, ys;
+        SplitPoints(v, xs, ys);
+        mgFitCurve curve;
+        if (view.FitCubicSpline(curve, static_cast<int>(xs.size()), xs.data(), ys.data(), 4.0, 0.5, ct,
+                                e.closed ? 0x40 : 0, 0, 0, 0, 0)) {
+            view.DrawFitCurve(curve);
+        }
+        break;
+    }
+    }
+}
+
+} // namespace
+
+std::string SampleSheetPath() {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fs::is_regular_file(DRAFT2D_SAMPLE_SHEET, ec)) {
+        return DRAFT2D_SAMPLE_SHEET;
+    }
+    // Installed: bin/<tool> beside share/draft2d/sample.d2d, wherever the prefix is.
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return (exe.parent_path().parent_path() / "share" / "draft2d" / "sample.d2d").string();
+}
+
+void SetUpView(CGraphSystem& view, const Drawing& drawing) {
+    view.SetUCS(drawing.scale, drawing.originX, drawing.originY, drawing.unit);
+    view.SetPaper(drawing.paperWidth, drawing.paperHeight);
+    view.SetBkColor(drawing.background, drawing.background);
+    if (drawing.hasGrid) {
+        view.SetGridType(drawing.gridType);
+        view.SetGrid(drawing.gridX, drawing.gridY, drawing.gridOriginX, drawing.gridOriginY, mgRect());
+    }
+    // The symbol library is the process's: it holds the drawing's folders, in order (a later
+    // symbol of the same name replaces an earlier one), and nothing else.
+    mgSymbols::c_object.Clear();
+    for (const SymbolDir& dir : drawing.symbolDirs) {
+        mgSymbols::c_bTxtFile = dir.text;
+        mgSymbols::c_object.Load(dir.path.c_str());
+    }
+}
+
+void FitView(CGraphSystem& view, const Drawing& drawing, ViewFit fit, const mgRect& window, int margin) {
+    mgRect target = view.GetPaperRect();
+    if (fit == ViewFit::Extent) {
+        const mgRect extent = drawing.Extent();
+        if (extent.width() > 1e-9 || extent.height() > 1e-9) {
+            target = extent;
+        }
+    } else if (fit == ViewFit::Window) {
+        target = window;
+    }
+    // A flat extent (one horizontal line) still needs an area to fit.
+    if (target.width() < 1e-9 || target.height() < 1e-9) {
+        const double grow = std::max(target.width(), target.height()) * 0.5 + 1.0;
+        target =
+            mgRect(target.left() - grow, target.bottom() - grow, target.right() + grow, target.top() + grow);
+    }
+    RECT r{margin, margin, view.GetWidth() - margin, view.GetHeight() - margin};
+    view.ZoomTo(target, r, 1);
+}
+
+void DrawDrawing(CGraphSystem& view, const Drawing& drawing, DrawReport* report,
+                 const std::function<void(size_t, size_t)>& progress) {
+    DrawReport local;
+    DrawReport& rep = report != nullptr ? *report : local;
+    if (view.GetDrawDC() == nullptr) {
+        return;
+    }
+    view.Cls();
+    if (drawing.hasMargins) {
+        // The view takes the margins as paper millimetres times its density.
+        const double k = view.GetMmPixels();
+        view.DrawPaper2(1, 1, drawing.margins[0] * k, drawing.margins[1] * k, drawing.margins[2] * k,
+                        drawing.margins[3] * k);
+    } else {
+        view.DrawPaper(nullptr);
+    }
+    if (drawing.hasGrid) {
+        view.DrawGrid(drawing.gridColour, 0xFFFFFFFFu, drawing.gridStyle);
+    }
+    CGraphCanvas canvas(&view, nullptr, 1);
+    const size_t n = drawing.entities.size();
+    for (size_t i = 0; i < n; ++i) {
+        DrawEntity(view, canvas, drawing.entities[i]);
+        ++rep.drawn;
+        if (progress && (i + 1) % 1024 == 0) {
+            progress(i + 1, n);
+        }
+    }
+    if (progress) {
+        progress(n, n);
+    }
+}
+
+} // namespace draft2d::script
