@@ -1,12 +1,13 @@
 // Text output of the library against raw Cairo on the same surface size and line.
 //
 // FontFormatTextOut is one CFontFormat::TextOutA of a 7-character mixed Chinese/Western line in the
-// default format (5 mm, two fonts made and deleted per call, every character measured and written
-// by its own GDI call). FontFormat2TextOut is CFontFormat2::TextOut2 of the same line with its cached
-// font (one measure and one GDI call per line). RawCairoShowGlyphs draws the same line with one
-// scaled font prepared in advance and glyph indices converted once: the least any Cairo-based text
-// output can do. The *NewSize runs change the size before every call, to a size not used before in
-// the process, and so show the cost of the first call at a new size (font matching and realising).
+// default format (5 mm, two fonts made and deleted per call, every character measured by GDI calls
+// of its own, the line written in three GDI calls, one per run of a kind). FontFormat2TextOut is
+// CFontFormat2::TextOut2 of the same line with its cached font (one measure and one GDI call per line).
+// RawCairoShowGlyphs draws the same line with one scaled font prepared in advance and glyph indices converted
+// once: the least any Cairo-based text output can do. The *NewSize runs change the size before every call, to
+// a size not used before in the process, and so show the cost of the first call at a new size (realising the
+// fonts, and measuring and rendering their glyphs).
 //
 // The program prints the ratios against RawCairoShowGlyphs of CPU time measured in the same run, and
 // the time of a first call at a new size (benchmark times are nanoseconds).
