@@ -101,7 +101,8 @@ TEST(CFontFormat2, CopiesShareNoFont) {
     EXPECT_EQ(a.x(), expected.x());
     EXPECT_EQ(b.x(), expected.x());
     EXPECT_EQ(draft2d::GetGdiObjectCounts().fonts, before.fonts + 2);
-    assigned = assigned; // self-assignment keeps the font
+    CFontFormat2& alias = assigned;
+    assigned = alias; // self-assignment keeps the font
     EXPECT_EQ(draft2d::GetGdiObjectCounts().fonts, before.fonts + 2);
     copy = assigned;
     EXPECT_EQ(draft2d::GetGdiObjectCounts().fonts, before.fonts + 1);
