@@ -952,3 +952,57 @@ TEST(TextCard, PdfTextIsExtractable) {
               std::string::npos)
         << text;
 }
+
+namespace {
+
+// The outline of a Chinese character drawn `height` pixels high and narrowed, on a 96 dpi SVG page,
+// as the numbers of its path (millimetres).
+std::vector<double> GlyphOutlineMm(int height) {
+    const std::string path =
+        std::string(DRAFT2D_TEST_OUTPUT_DIR) + "/glyph_" + std::to_string(height) + ".svg";
+    {
+        auto svg = Device::CreateSvg(path, 40, 20, 96);
+        if (!svg)
+            return {};
+        HDC dc = svg->GetDC();
+        LOGFONTA lf{};
+        lf.lfHeight = -height;
+        lf.lfWidth = height / 3; // narrowed, as text formats with a width factor make them
+        lf.lfCharSet = GB2312_CHARSET;
+        std::strcpy(lf.lfFaceName, "\xcb\xce\xcc\xe5"); // 宋体
+        HFONT font = CreateFontIndirectA(&lf);
+        HGDIOBJ old = SelectObject(dc, font);
+        TextOutA(dc, 10, 40, "\xcb\xb5", 2); // 说
+        SelectObject(dc, old);
+        DeleteObject(font);
+        svg->Finish();
+    }
+    std::ifstream in(path);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const size_t at = text.find("id=\"glyph0-1\"");
+    const size_t d = text.find(" d=\"", at);
+    if (at == std::string::npos || d == std::string::npos)
+        return {};
+    std::istringstream data(text.substr(d + 4, text.find('"', d + 4) - d - 4));
+    std::vector<double> numbers;
+    std::string word;
+    while (data >> word)
+        if (word.find_first_of("0123456789") != std::string::npos)
+            numbers.push_back(std::atof(word.c_str()));
+    return numbers;
+}
+
+// Pages keep the shapes of the glyphs: a character twice as high has the same outline twice as
+// large. Hinted outlines, fitted to the whole units of each size, do not: small Chinese glyphs on
+// SVG pages came out as blocks.
+TEST(TextDraw, GlyphsOnPagesKeepTheirShapeAtEverySize) {
+    if (!draft2d::IsCallTraceAvailable())
+        GTEST_SKIP() << "SVG pages are our layer's";
+    const std::vector<double> small = GlyphOutlineMm(9), large = GlyphOutlineMm(18);
+    ASSERT_GT(small.size(), 20u);
+    ASSERT_EQ(small.size(), large.size());
+    for (size_t i = 0; i < small.size(); ++i)
+        ASSERT_NEAR(2 * small[i], large[i], 0.04) << i; // the page writes 1/64 of a unit
+}
+
+} // namespace

@@ -133,6 +133,13 @@ const char* FontAliasTarget(const char* gbkFaceName) {
 struct FontFace {
     FT_Face ft = nullptr;
     cairo_font_face_t* cairo = nullptr;
+    // The same face without its bitmap strikes, for pages (PDF, SVG): a glyph that only exists as a
+    // strike at the size asked for would otherwise reach the page as its bitmap traced into a path.
+    // Made on first use from a FreeType face of its own (OutlineFace).
+    cairo_font_face_t* outline = nullptr;
+    std::string file;
+    int index = 0;
+    unsigned synth = 0; // CAIRO_FT_SYNTHESIZE_ flags of both Cairo faces
     std::string family;
     int unitsPerEm = 2048;
     int winAscent = 0;
@@ -148,6 +155,8 @@ struct FontFace {
     int os2Weight = 400; // usWeightClass of the face itself
 
     ~FontFace() {
+        if (outline)
+            cairo_font_face_destroy(outline);
         if (cairo)
             cairo_font_face_destroy(cairo); // the FT_Face goes with the last reference (user data)
         else if (ft)
@@ -275,8 +284,33 @@ std::shared_ptr<FontFace> LoadFace(const FaceKey& key, const std::string& family
         synth |= CAIRO_FT_SYNTHESIZE_OBLIQUE;
     if (synth)
         cairo_ft_font_face_set_synthesize(face->cairo, synth);
+    face->file = key.file;
+    face->index = key.index;
+    face->synth = synth;
     cache.emplace(key, face);
     return face;
+}
+
+// The face's outline-only Cairo face (see FontFace::outline), or its own when that cannot be made.
+cairo_font_face_t* OutlineFace(FontFace& face) {
+    std::lock_guard<std::mutex> lock(Mutex());
+    if (face.outline)
+        return face.outline;
+    FT_Library lib = FreeType();
+    FT_Face ft = nullptr;
+    if (!lib || FT_New_Face(lib, face.file.c_str(), face.index, &ft) != 0)
+        return face.cairo;
+    cairo_font_face_t* outline = cairo_ft_font_face_create_for_ft_face(ft, FT_LOAD_NO_BITMAP);
+    if (cairo_font_face_status(outline) != CAIRO_STATUS_SUCCESS ||
+        cairo_font_face_set_user_data(outline, &kFtFaceKey, ft, DoneFtFace) != CAIRO_STATUS_SUCCESS) {
+        cairo_font_face_destroy(outline);
+        FT_Done_Face(ft);
+        return face.cairo;
+    }
+    if (face.synth)
+        cairo_ft_font_face_set_synthesize(outline, face.synth);
+    face.outline = outline;
+    return outline;
 }
 
 // Finds an installed face of the given family (UTF-8). With exact, a family fontconfig substitutes
@@ -425,6 +459,9 @@ TextFont::~TextFont() {
         if (scaled_[i])
             cairo_scaled_font_destroy(scaled_[i]);
     }
+    for (cairo_scaled_font_t* f : pageScaled_)
+        if (f)
+            cairo_scaled_font_destroy(f);
     if (options_)
         cairo_font_options_destroy(options_);
 }
@@ -522,6 +559,7 @@ bool TextFont::Init() {
     scaled_.assign(faces_.size(), nullptr);
     drawScaled_.assign(faces_.size(), nullptr);
     orientScaled_.assign(faces_.size(), nullptr);
+    pageScaled_.assign(2 * faces_.size(), nullptr);
     // Fallback faces get their sizes when a character first needs them: sizing a hinted face runs
     // its programs, which is most of what a new font costs.
     return EnsureFace(0);
@@ -676,12 +714,30 @@ __attribute__((noinline)) GlyphRuns& ThreadGlyphRuns() {
 
 } // namespace
 
+cairo_scaled_font_t* TextFont::PageFont(size_t i, bool oriented) {
+    std::lock_guard<std::mutex> lock(glyphMutex_);
+    cairo_scaled_font_t*& f = pageScaled_[2 * i + (oriented ? 1 : 0)];
+    if (!f) {
+        // Pages keep the glyphs' own shapes: no hinting, which fits outlines to whole pixels of the
+        // size asked for and would bend them at small sizes. Positions are the layout's anyway.
+        cairo_font_options_t* page = cairo_font_options_create();
+        cairo_font_options_set_hint_style(page, CAIRO_HINT_STYLE_NONE);
+        cairo_font_options_set_hint_metrics(page, CAIRO_HINT_METRICS_OFF);
+        cairo_matrix_t identity;
+        cairo_matrix_init_identity(&identity);
+        f = cairo_scaled_font_create(OutlineFace(*faces_[i]), oriented ? &orientMatrix_ : &drawMatrix_,
+                                     &identity, page);
+        cairo_font_options_destroy(page);
+    }
+    return f;
+}
+
 void TextFont::DrawGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, double rx, double ry,
-                          double x0, double baseline, bool oriented, bool withText) const {
+                          double x0, double baseline, bool oriented, bool onPage, bool withText) {
     // Text space (x, y) maps to (rx + x·cos + y·sin, ry − x·sin + y·cos) on the y-down device. Runs
     // of one face go out together.
-    const std::vector<cairo_scaled_font_t*>& fonts =
-        oriented && hasOrientation_ ? orientScaled_ : drawScaled_;
+    oriented = oriented && hasOrientation_;
+    const std::vector<cairo_scaled_font_t*>& fonts = oriented ? orientScaled_ : drawScaled_;
     GlyphRuns& runs = ThreadGlyphRuns();
     std::vector<cairo_glyph_t>& run = runs.glyphs;
     std::vector<cairo_text_cluster_t>& clusters = runs.clusters;
@@ -704,7 +760,7 @@ void TextFont::DrawGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, d
             }
             ++end;
         }
-        cairo_set_scaled_font(cr, fonts[face]);
+        cairo_set_scaled_font(cr, onPage ? PageFont(face, oriented) : fonts[face]);
         if (withText)
             cairo_show_text_glyphs(cr, utf8.data(), static_cast<int>(utf8.size()), run.data(),
                                    static_cast<int>(run.size()), clusters.data(),

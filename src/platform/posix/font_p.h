@@ -144,10 +144,11 @@ public:
     // (x0, baseline) in text space. The glyphs are placed here, in device pixels, and drawn with
     // fonts that carry their turn in the font matrix, so cr's transform must be the DC's base one
     // (device pixels); cr's current source is used. Glyphs turn with the line, or by the font's
-    // orientation when `oriented` (GDI's advanced graphics mode). withText hands the characters to
-    // targets that keep text (PDF), so that the text can be extracted again.
+    // orientation when `oriented` (GDI's advanced graphics mode). onPage draws with the outlines of
+    // the faces, never their bitmap strikes (for PDF and SVG pages). withText hands the characters
+    // to targets that keep text (PDF), so that the text can be extracted again.
     void DrawGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, double rx, double ry, double x0,
-                    double baseline, bool oriented, bool withText) const;
+                    double baseline, bool oriented, bool onPage, bool withText);
 
 private:
     friend std::shared_ptr<TextFont> ResolveFont(const FontRequest& req);
@@ -155,6 +156,7 @@ private:
     bool Init();
     GlyphInfo Compute(char32_t code);
     bool EnsureFace(size_t i);
+    cairo_scaled_font_t* PageFont(size_t i, bool oriented);
     const GlyphInfo& GlyphLocked(char32_t code);
 
     FontRequest request_;
@@ -168,6 +170,9 @@ private:
     std::vector<cairo_scaled_font_t*> scaled_;
     std::vector<cairo_scaled_font_t*> drawScaled_;
     std::vector<cairo_scaled_font_t*> orientScaled_;
+    // Drawing fonts of pages, from the outline-only faces, made on first use: per face slot, turned
+    // by the escapement and by the orientation.
+    std::vector<cairo_scaled_font_t*> pageScaled_;
     cairo_matrix_t fontMatrix_{};
     cairo_matrix_t drawMatrix_{};
     cairo_matrix_t orientMatrix_{};

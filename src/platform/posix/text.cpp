@@ -187,7 +187,7 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
             const bool oriented = dc->st.graphicsMode == GM_ADVANCED;
             const bool withText =
                 !dc->target->isImage && cairo_surface_has_show_text_glyphs(dc->target->surface);
-            font.DrawGlyphs(cr, glyphs, rx, ry, x0, baseline, oriented, withText);
+            font.DrawGlyphs(cr, glyphs, rx, ry, x0, baseline, oriented, !dc->target->isImage, withText);
             cairoBaseDone(*dc);
         }
     }
