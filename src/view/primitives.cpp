@@ -529,6 +529,23 @@ void DrawPolyPoints(HDC dc, const std::vector<mgPoint>& pts, bool closed) {
         emit(run);
 }
 
+// The n points at(0) ... at(n - 1) as coordinate arrays; false when memory for them cannot be had.
+template <typename PointAt>
+bool PointArrays(int n, PointAt at, std::vector<double>& xs, std::vector<double>& ys) {
+    try {
+        xs.resize(static_cast<size_t>(n));
+        ys.resize(static_cast<size_t>(n));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    for (int i = 0; i < n; ++i) {
+        const mgPoint p = at(i);
+        xs[i] = p.x();
+        ys[i] = p.y();
+    }
+    return true;
+}
+
 } // namespace
 
 void CGraphSystem::DrawPolyline(int n, const double* xs, const double* ys, int closed, coord_type ct) {
@@ -566,18 +583,11 @@ void CGraphSystem::DrawPolyline(int n, const double* xs, const double* ys, int c
 }
 
 void CGraphSystem::DrawPolyline(int n, const mgPoint* pts, int closed, coord_type ct) {
-    if (n <= 1 || pts == nullptr)
-        return;
     std::vector<double> xs, ys;
-    try {
-        xs.resize(static_cast<size_t>(n));
-        ys.resize(static_cast<size_t>(n));
-    } catch (const std::bad_alloc&) {
-        return;
-    }
-    for (int i = 0; i < n; ++i)
-        pts[i].get(&xs[i], &ys[i]);
-    DrawPolyline(n, xs.data(), ys.data(), closed, ct);
+    if (n > 1 && pts != nullptr &&
+        PointArrays(
+            n, [pts](int i) { return pts[i]; }, xs, ys))
+        DrawPolyline(n, xs.data(), ys.data(), closed, ct);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -626,29 +636,17 @@ void CGraphSystem::DrawMatrixRect(const mgMatrix& m, const mgRect& r, double ang
 
 void CGraphSystem::DrawMatrixPolyline(const mgMatrix& m, int n, const double* xs, const double* ys,
                                       int closed) {
-    if (n <= 1 || xs == nullptr || ys == nullptr)
-        return;
-    std::vector<mgPoint> pts;
-    try {
-        pts.resize(static_cast<size_t>(n));
-    } catch (const std::bad_alloc&) {
-        return;
-    }
-    for (int i = 0; i < n; ++i)
-        pts[i] = mgPoint(xs[i], ys[i]) * m;
-    DrawPolyline(n, pts.data(), closed, COORD_PAPER);
+    std::vector<double> mx, my;
+    if (n > 1 && xs != nullptr && ys != nullptr &&
+        PointArrays(
+            n, [&](int i) { return mgPoint(xs[i], ys[i]) * m; }, mx, my))
+        DrawPolyline(n, mx.data(), my.data(), closed, COORD_PAPER);
 }
 
 void CGraphSystem::DrawMatrixPolyline(const mgMatrix& m, int n, const mgPoint* pts, int closed) {
-    if (n <= 1 || pts == nullptr)
-        return;
-    std::vector<mgPoint> mapped;
-    try {
-        mapped.resize(static_cast<size_t>(n));
-    } catch (const std::bad_alloc&) {
-        return;
-    }
-    for (int i = 0; i < n; ++i)
-        mapped[i] = pts[i] * m;
-    DrawPolyline(n, mapped.data(), closed, COORD_PAPER);
+    std::vector<double> mx, my;
+    if (n > 1 && pts != nullptr &&
+        PointArrays(
+            n, [&](int i) { return pts[i] * m; }, mx, my))
+        DrawPolyline(n, mx.data(), my.data(), closed, COORD_PAPER);
 }

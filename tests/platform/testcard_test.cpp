@@ -160,6 +160,16 @@ bool readPpm(const std::string& path, Ppm& out) {
     return false;
 }
 
+bool hasTool(const char* versionCommand) {
+    return std::system((std::string(versionCommand) + " > /dev/null 2>&1").c_str()) == 0;
+}
+
+// The first page of a PDF at 96 dpi, without smoothing, as pixels (base.ppm beside the PDF).
+bool rasterisePdf(const std::string& pdf, const std::string& base, Ppm& out) {
+    const std::string cmd = "pdftoppm -r 96 -singlefile -aa no -aaVector no '" + pdf + "' '" + base + "'";
+    return std::system(cmd.c_str()) == 0 && readPpm(base + ".ppm", out);
+}
+
 TEST(TestCard, RendersEveryPrimitiveAsPngAndPdfWithoutLeaks) {
     const std::string dir = DRAFT2D_TEST_OUTPUT_DIR;
     const int before = draft2d::GetGdiObjectCounts().total();
@@ -189,15 +199,12 @@ TEST(TestCard, RendersEveryPrimitiveAsPngAndPdfWithoutLeaks) {
         EXPECT_EQ(draft2d::GetGdiObjectCounts().total(), before);
         ASSERT_TRUE(prn->Finish());
     }
-    if (std::system("pdftoppm -v > /dev/null 2>&1") != 0)
+    if (!hasTool("pdftoppm -v"))
         GTEST_SKIP() << "pdftoppm not installed";
     const std::string base = dir + "/platform_testcard_pdf";
-    ASSERT_EQ(
-        std::system(("pdftoppm -r 96 -singlefile -aa no -aaVector no '" + pdf + "' '" + base + "'").c_str()),
-        0);
     ASSERT_EQ(std::system(("pdftoppm -r 96 -singlefile -png '" + pdf + "' '" + base + "'").c_str()), 0);
     Ppm ppm;
-    ASSERT_TRUE(readPpm(base + ".ppm", ppm));
+    ASSERT_TRUE(rasterisePdf(pdf, base, ppm));
     ASSERT_EQ(ppm.width, 800);
     ASSERT_EQ(ppm.height, 600);
     EXPECT_EQ(ppm.at(70, 180), kBlue);
@@ -223,7 +230,7 @@ namespace {
 // text (which goes out on the page's drawing state where the strokes wait), must still lie over the
 // earlier strokes and under the later ones.
 TEST(TestCard, GatheredStrokesOnAPageKeepTheirOrderWithWhatDrawsBetween) {
-    if (std::system("pdftoppm -v > /dev/null 2>&1") != 0)
+    if (!hasTool("pdftoppm -v"))
         GTEST_SKIP() << "pdftoppm not installed";
     const std::string dir = DRAFT2D_TEST_OUTPUT_DIR;
     const std::string pdf = dir + "/platform_stroke_order.pdf";
@@ -261,11 +268,8 @@ TEST(TestCard, GatheredStrokesOnAPageKeepTheirOrderWithWhatDrawsBetween) {
     DeleteObject(blue);
     ASSERT_TRUE(prn->Finish());
     const std::string base = dir + "/platform_stroke_order";
-    ASSERT_EQ(
-        std::system(("pdftoppm -r 96 -singlefile -aa no -aaVector no '" + pdf + "' '" + base + "'").c_str()),
-        0);
     Ppm ppm;
-    ASSERT_TRUE(readPpm(base + ".ppm", ppm));
+    ASSERT_TRUE(rasterisePdf(pdf, base, ppm));
     EXPECT_EQ(ppm.at(20, 25), kRed);
     EXPECT_EQ(ppm.at(45, 25), kRed);
     EXPECT_EQ(ppm.at(55, 25), kBlue);
@@ -282,7 +286,7 @@ TEST(TestCard, GatheredStrokesOnAPageKeepTheirOrderWithWhatDrawsBetween) {
 // The PDF references a copied bitmap until the page is written; drawing into the bitmap afterwards
 // must not change what was copied before.
 TEST(TestCard, BitmapChangedAfterACopyToThePdfKeepsTheEarlierCopy) {
-    if (std::system("pdftoppm -v > /dev/null 2>&1") != 0)
+    if (!hasTool("pdftoppm -v"))
         GTEST_SKIP() << "pdftoppm not installed";
     const std::string dir = DRAFT2D_TEST_OUTPUT_DIR;
     const std::string pdf = dir + "/platform_blit_snapshot.pdf";
@@ -308,9 +312,8 @@ TEST(TestCard, BitmapChangedAfterACopyToThePdfKeepsTheEarlierCopy) {
     DeleteObject(blue);
     ASSERT_TRUE(prn->Finish());
     const std::string base = dir + "/platform_blit_snapshot";
-    ASSERT_EQ(std::system(("pdftoppm -r 96 -singlefile '" + pdf + "' '" + base + "'").c_str()), 0);
     Ppm ppm;
-    ASSERT_TRUE(readPpm(base + ".ppm", ppm));
+    ASSERT_TRUE(rasterisePdf(pdf, base, ppm));
     EXPECT_EQ(ppm.at(20, 20), kRed);
     EXPECT_EQ(ppm.at(70, 20), kBlue);
 }
@@ -320,7 +323,7 @@ TEST(TestCard, BitmapChangedAfterACopyToThePdfKeepsTheEarlierCopy) {
 namespace {
 
 TEST(TestCard, EachNewPageStartsAnotherPageOfThePdf) {
-    if (std::system("pdftoppm -v > /dev/null 2>&1") != 0)
+    if (!hasTool("pdftoppm -v"))
         GTEST_SKIP() << "pdftoppm not installed";
     const std::string dir = DRAFT2D_TEST_OUTPUT_DIR;
     const std::string pdf = dir + "/platform_pages.pdf";
@@ -352,10 +355,6 @@ TEST(TestCard, EachNewPageStartsAnotherPageOfThePdf) {
 } // namespace
 
 namespace {
-
-bool hasTool(const char* versionCommand) {
-    return std::system((std::string(versionCommand) + " > /dev/null 2>&1").c_str()) == 0;
-}
 
 std::string readFile(const std::string& path) {
     std::string out;
@@ -490,12 +489,9 @@ TEST(PdfHatches, AreVectorLinesOfThePatternsSpacingAndPhase) {
         lines += ch == '\n';
     EXPECT_EQ(lines, 2) << readFile(list);
     const std::string base = dir + "/platform_hatches_pdf";
-    ASSERT_EQ(
-        std::system(("pdftoppm -r 96 -singlefile -aa no -aaVector no '" + pdf + "' '" + base + "'").c_str()),
-        0);
     ASSERT_EQ(std::system(("pdftoppm -r 288 -singlefile -png '" + pdf + "' '" + base + "_288'").c_str()), 0);
     Ppm ppm;
-    ASSERT_TRUE(readPpm(base + ".ppm", ppm));
+    ASSERT_TRUE(rasterisePdf(pdf, base, ppm));
     ASSERT_EQ(ppm.width, 250);
     // Inside the rectangles, away from their edges: every pattern pixel of the image is drawn on the
     // page, and the page draws the pattern nowhere else than next to one (a rasteriser may widen thin

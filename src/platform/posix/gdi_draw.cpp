@@ -440,6 +440,16 @@ Figure fillNear(const Figure& f, const NearBox& box) {
     return out;
 }
 
+// The pen's width, ends, joins and dashes (the pattern dashOffset pixels in) on cr.
+void setStrokeStyle(cairo_t* cr, const PenInfo& pi, double dashOffset) {
+    cairo_set_line_width(cr, pi.width);
+    cairo_set_line_cap(cr, pi.cap);
+    cairo_set_line_join(cr, pi.join);
+    cairo_set_miter_limit(cr, 10.0);
+    if (!pi.dashes.empty())
+        cairo_set_dash(cr, pi.dashes.data(), static_cast<int>(pi.dashes.size()), dashOffset);
+}
+
 // Strokes figures with the selected pen (one-pixel loop or Cairo).
 void strokeFigure(Dc& dc, const Figure& f) {
     const PenInfo pi = penInfo(dc);
@@ -471,12 +481,7 @@ void strokeFigure(Dc& dc, const Figure& f) {
         cairo_t* cr = cairoFor(dc);
         if (!cr)
             return;
-        cairo_set_line_width(cr, pi.width);
-        cairo_set_line_cap(cr, pi.cap);
-        cairo_set_line_join(cr, pi.join);
-        cairo_set_miter_limit(cr, 10.0);
-        if (!pi.dashes.empty())
-            cairo_set_dash(cr, pi.dashes.data(), static_cast<int>(pi.dashes.size()), 0);
+        setStrokeStyle(cr, pi, 0);
         if (!setBrushSource(cr, dc, pi.brush)) {
             cairoDone(dc);
             return;
@@ -490,14 +495,9 @@ void strokeFigure(Dc& dc, const Figure& f) {
     cairo_t* cr = cairoFor(dc);
     if (!cr)
         return;
-    cairo_set_line_width(cr, pi.width);
-    cairo_set_line_cap(cr, pi.cap);
-    cairo_set_line_join(cr, pi.join);
-    cairo_set_miter_limit(cr, 10.0);
     auto stroke = [&](const Figure& path, double dashOffset) {
         addToCairo(cr, path, 0.5);
-        if (!pi.dashes.empty())
-            cairo_set_dash(cr, pi.dashes.data(), static_cast<int>(pi.dashes.size()), dashOffset);
+        setStrokeStyle(cr, pi, dashOffset);
         if (!pi.dashes.empty() && pi.opaqueGaps) {
             cairo_save(cr);
             cairo_set_dash(cr, nullptr, 0, 0);
