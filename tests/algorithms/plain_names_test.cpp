@@ -9,6 +9,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "algorithms/angles.h"
 #include "algorithms/arcs.h"
@@ -26,106 +27,47 @@
 
 namespace {
 
-// Every free function of the algorithms headers that has a plain name, paired with the C++ function
-// the name must stand for. round(double, int) has none: its plain name is the C runtime's.
+// Every free function of the algorithms headers that has a plain name. round(double, int) has none:
+// its plain name is the C runtime's.
+// clang-format off
+#define PLAIN_NAMES(X)                                                                                 \
+    /* angles.h */ X(RoundStr) X(Dms2Deg) X(Deg2Dms) X(DegSin) X(DegCos) X(Deg2Rad) X(Rad2Deg)         \
+    X(SetAngle0_360) X(SetAngle0_2PI) X(SetAnglePI) X(SetAnglePI2) X(SetAngle0_PI) X(AngleBisector)    \
+    X(IsMidAngle) X(AngleBetween) X(CalcDistPoint) X(LineInArea) X(GetLineAngle) X(CalcAngleBetween)   \
+    X(IsParallel) X(IsPerpendicular) X(IsColinear) X(IsLeft) X(IsLeftOn) X(IsBetween) X(usu_ruler_xy2) \
+    X(usu_ruler_xy) X(GetDist) X(Dist_Pt2Line) X(svw_check_left_right) X(PtInArea) X(Cross2Line)       \
+    X(CrossLine) X(CalcLineMidPoint) X(CalcLineNearPoint) X(CalcCircleNearPoint) X(CalcRectNearPoint)  \
+    /* intersect.h */ X(LineCrossLine) X(BeelineCrossBeeline) X(BeelineCrossLine) X(ArcCrossArc)       \
+    X(CircleCrossCircle) X(CircleCrossArc) X(LineCrossArc) X(LineCrossCircle) X(BeelineCrossArc)       \
+    X(BeelineCrossCircle) X(LineCrossRect) X(BeelineCrossRect) X(RectCrossRect) X(ArcCrossRect)        \
+    X(CircleCrossRect)                                                                                 \
+    /* clip.h */ X(CS_clip) X(ClipLineInArea) X(ClipArcInArea) X(ChangeLineVertex)                     \
+    /* arcs.h */ X(GetArcBoundBox) X(CalcCenterForArc) X(CalcCenterForArc2) X(CalcTangentArc)          \
+    X(CalcTangentArc2) X(AngleBetweenTwoLine) X(CircleTanForParallel) X(CircleTanForTwoLine)           \
+    X(ArcTanForTwoLine)                                                                                \
+    /* spline.h */ X(CalcCubicSpline) X(GaussJordan)                                                   \
+    /* helpers.h */ X(TrimStr) X(IsHexStr) X(IsFloatStr) X(IsValidIntStr) X(IsValidFloatStr)           \
+    X(is_hz_or_char) X(IsNT) X(Realloc) X(kx_abort) X(RGBtoACI) X(ACIToRGB)
+// clang-format on
+
+// A plain name and the C++ function it must stand for.
 struct PlainName {
     const char* name;
     void* function;
 };
 
-#define PLAIN(f)                                                                                             \
-    PlainName {                                                                                              \
-#f, reinterpret_cast < void*>(&f)                                                                    \
-    }
-
-const PlainName kPlainNames[] = {
-    // angles.h
-    PLAIN(RoundStr),
-    PLAIN(Dms2Deg),
-    PLAIN(Deg2Dms),
-    PLAIN(DegSin),
-    PLAIN(DegCos),
-    PLAIN(Deg2Rad),
-    PLAIN(Rad2Deg),
-    PLAIN(SetAngle0_360),
-    PLAIN(SetAngle0_2PI),
-    PLAIN(SetAnglePI),
-    PLAIN(SetAnglePI2),
-    PLAIN(SetAngle0_PI),
-    PLAIN(AngleBisector),
-    PLAIN(IsMidAngle),
-    PLAIN(AngleBetween),
-    PLAIN(CalcDistPoint),
-    PLAIN(LineInArea),
-    PLAIN(GetLineAngle),
-    PLAIN(CalcAngleBetween),
-    PLAIN(IsParallel),
-    PLAIN(IsPerpendicular),
-    PLAIN(IsColinear),
-    PLAIN(IsLeft),
-    PLAIN(IsLeftOn),
-    PLAIN(IsBetween),
-    PLAIN(usu_ruler_xy2),
-    PLAIN(usu_ruler_xy),
-    PLAIN(GetDist),
-    PLAIN(Dist_Pt2Line),
-    PLAIN(svw_check_left_right),
-    PLAIN(PtInArea),
-    PLAIN(Cross2Line),
-    PLAIN(CrossLine),
-    PLAIN(CalcLineMidPoint),
-    PLAIN(CalcLineNearPoint),
-    PLAIN(CalcCircleNearPoint),
-    PLAIN(CalcRectNearPoint),
-    // intersect.h
-    PLAIN(LineCrossLine),
-    PLAIN(BeelineCrossBeeline),
-    PLAIN(BeelineCrossLine),
-    PLAIN(ArcCrossArc),
-    PLAIN(CircleCrossCircle),
-    PLAIN(CircleCrossArc),
-    PLAIN(LineCrossArc),
-    PLAIN(LineCrossCircle),
-    PLAIN(BeelineCrossArc),
-    PLAIN(BeelineCrossCircle),
-    PLAIN(LineCrossRect),
-    PLAIN(BeelineCrossRect),
-    PLAIN(RectCrossRect),
-    PLAIN(ArcCrossRect),
-    PLAIN(CircleCrossRect),
-    // clip.h
-    PLAIN(CS_clip),
-    PLAIN(ClipLineInArea),
-    PLAIN(ClipArcInArea),
-    PLAIN(ChangeLineVertex),
-    // arcs.h
-    PLAIN(GetArcBoundBox),
-    PLAIN(CalcCenterForArc),
-    PLAIN(CalcCenterForArc2),
-    PLAIN(CalcTangentArc),
-    PLAIN(CalcTangentArc2),
-    PLAIN(AngleBetweenTwoLine),
-    PLAIN(CircleTanForParallel),
-    PLAIN(CircleTanForTwoLine),
-    PLAIN(ArcTanForTwoLine),
-    // spline.h
-    PLAIN(CalcCubicSpline),
-    PLAIN(GaussJordan),
-    // helpers.h
-    PLAIN(TrimStr),
-    PLAIN(IsHexStr),
-    PLAIN(IsFloatStr),
-    PLAIN(IsValidIntStr),
-    PLAIN(IsValidFloatStr),
-    PLAIN(is_hz_or_char),
-    PLAIN(IsNT),
-    PLAIN(Realloc),
-    PLAIN(kx_abort),
-    PLAIN(RGBtoACI),
-    PLAIN(ACIToRGB),
-};
-
-#undef PLAIN
+// Filled at run time: in a constant table the compiler may record, for a function of the DLL, the
+// address of the import library's jump stub rather than the address of the function.
+const std::vector<PlainName>& PlainNames() {
+    static const std::vector<PlainName> names = [] {
+        std::vector<PlainName> list;
+#define ADD_PLAIN_NAME(f) list.push_back(PlainName{#f, reinterpret_cast<void*>(&f)});
+        PLAIN_NAMES(ADD_PLAIN_NAME)
+#undef ADD_PLAIN_NAME
+        return list;
+    }();
+    return names;
+}
 
 #ifdef _WIN32
 
@@ -214,7 +156,7 @@ std::string Missing(const std::set<std::string>& a, const std::set<std::string>&
 } // namespace
 
 TEST(PlainNames, EveryNameIsTheCppFunctionItself) {
-    for (const PlainName& plain : kPlainNames) {
+    for (const PlainName& plain : PlainNames()) {
         void* exported = Exported(plain.name);
         EXPECT_NE(exported, nullptr) << plain.name << " is not exported under its plain name";
         EXPECT_EQ(exported, plain.function) << plain.name << " names other code than the C++ function";
@@ -333,7 +275,7 @@ TEST(PlainNames, ExportTablesListEveryFunctionOfTheHeaders) {
     headers.erase("round");
 
     std::set<std::string> listed;
-    for (const PlainName& plain : kPlainNames)
+    for (const PlainName& plain : PlainNames())
         listed.insert(plain.name);
 
     const std::regex def_entry(R"((?:^|\n)[ \t]+(\w+)[ \t]*=[ \t]*\w+)");
