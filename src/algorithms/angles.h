@@ -6,9 +6,18 @@
 //  - a predicate returns 1 for true and 0 for false; a status is 0 for success and -1 for failure;
 //  - each tolerance is compared with a stated sense (strict or not); callers depend on the boundaries.
 //
-// The functions are plain free functions of the global namespace with C++ linkage. C++ linkage is
-// what lets round(double, int) live beside the C library's round(double): the two are overloads,
-// and an extern "C" symbol named round would collide with libm.
+// Names. The functions of this header and of the other algorithms headers (intersect.h, clip.h,
+// arcs.h, spline.h, helpers.h) are free functions of the global namespace with C++ linkage, and a
+// host that includes the headers links against their C++ names. Hosts and bindings that look
+// functions up by name (GetProcAddress, dlsym) find each of them under its plain name as well: the
+// library exports that name as a second entry for the same code (the tables are plain_names.def for
+// the DLL and plain_names.ld for the shared object, beside the library's sources). Exceptions,
+// reachable by their C++ names only:
+//  - round(double, int): its plain name is the C runtime's round(double). The two live side by
+//    side as C++ overloads; a plain round of ours would take the C runtime's place in the host.
+// A plain name names one function. None of these names is overloaded in the library; should one
+// gain an overload, its plain name stays with the signature declared first, the one hosts already
+// look up, and the new overload has its C++ name only.
 #pragma once
 
 #include "draft2d_export.h"

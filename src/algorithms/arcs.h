@@ -5,6 +5,9 @@
 // Angles are radians, counter-clockwise positive in a y-up plane. An arc direction code is -1 for
 // counter-clockwise and 1 for clockwise; a signed sweep is positive counter-clockwise and pairs
 // with a start angle in (-pi, pi] as given by GetLineAngle.
+//
+// Every function here is exported under its plain name as well (angles.h says how, and which
+// names are left out).
 #pragma once
 
 #include "draft2d_export.h"

@@ -3,6 +3,9 @@
 //
 // Rectangles are inclusive: a point on an edge is inside. Coordinates that are not finite are
 // treated as lying wholly outside, so no clipped result is ever NaN or infinite.
+//
+// Every function here is exported under its plain name as well (angles.h says how, and which
+// names are left out).
 #pragma once
 
 #include "draft2d_export.h"

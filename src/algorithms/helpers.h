@@ -1,4 +1,7 @@
 // Text checks, colour indices and process helpers shared by the library and its host.
+//
+// Every function here is exported under its plain name as well (angles.h says how, and which
+// names are left out).
 #pragma once
 
 #include "draft2d_export.h"

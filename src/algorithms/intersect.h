@@ -17,6 +17,9 @@
 // Bad input never yields a non-finite point: a coordinate, radius or angle that is not finite, or a
 // radius that is not positive, gives the failure result (-2 / -1 for the line/line functions, a
 // count of 0 otherwise) and nothing is written.
+//
+// Every function here is exported under its plain name as well (angles.h says how, and which
+// names are left out).
 #pragma once
 
 #include "draft2d_export.h"

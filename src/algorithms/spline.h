@@ -7,6 +7,9 @@
 //   x(t) = x_k + t*(dx_k + t*((3(x_{k+1} - x_k)/d - (2 dx_k + dx_{k+1}))/d
 //                             + t*(dx_k + dx_{k+1} + 2(x_k - x_{k+1})/d)/d^2))
 // and likewise for y. Derivatives of a unit-speed curve have length about 1.
+//
+// Every function here is exported under its plain name as well (angles.h says how, and which
+// names are left out).
 #pragma once
 
 #include "draft2d_export.h"
