@@ -91,6 +91,17 @@ __attribute__((noinline)) std::vector<PlacedGlyph>& Scratch() {
     return glyphs;
 }
 
+// How the DC's text becomes pixels: pages keep outlines; one-bit devices (and their memory DCs) and
+// fonts that ask for NONANTIALIASED_QUALITY get one-bit glyphs; every other quality is smoothed
+// (ANTIALIASED_QUALITY and the ClearType qualities too, in grey).
+GlyphMode ModeOf(const Dc& dc) {
+    if (!dc.target->isImage)
+        return GlyphMode::Page;
+    if (dc.caps.bitsPixel == 1 || dc.st.font->lf.lfQuality == NONANTIALIASED_QUALITY)
+        return GlyphMode::Mono;
+    return GlyphMode::Smooth;
+}
+
 // Fills a text-space rectangle (x along the baseline, y down) with the current source.
 void FillBand(cairo_t* cr, double x, double y, double w, double h) {
     if (w <= 0 || h <= 0)
@@ -187,7 +198,7 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
             const bool oriented = dc->st.graphicsMode == GM_ADVANCED;
             const bool withText =
                 !dc->target->isImage && cairo_surface_has_show_text_glyphs(dc->target->surface);
-            font.DrawGlyphs(cr, glyphs, rx, ry, x0, baseline, oriented, !dc->target->isImage, withText);
+            font.DrawGlyphs(cr, glyphs, rx, ry, x0, baseline, oriented, ModeOf(*dc), withText);
             cairoBaseDone(*dc);
         }
     }
