@@ -498,6 +498,8 @@ TextFont::TextFont(const FontRequest& req) : request_(req) {
 }
 
 TextFont::~TextFont() {
+    for (std::atomic<CharGlyph*>& page : pages_)
+        delete[] page.load(std::memory_order_relaxed);
     for (size_t k = 0; k < drawn_.size(); ++k) {
         cairo_scaled_font_t* f = drawn_[k].load(std::memory_order_relaxed);
         if (f && f != scaled_[k % scaled_.size()])
@@ -727,30 +729,54 @@ int ClampPen(int64_t pen) {
 
 } // namespace
 
+const CharGlyph& TextFont::FillDouble(const unsigned char* s, int avail) {
+    CharGlyph* page = pages_[s[0]].load(std::memory_order_acquire);
+    if (!page) {
+        std::lock_guard<std::mutex> lock(glyphMutex_);
+        page = pages_[s[0]].load(std::memory_order_relaxed);
+        if (!page) {
+            page = new CharGlyph[256];
+            pages_[s[0]].store(page, std::memory_order_release);
+        }
+    }
+    CharGlyph& slot = page[s[1]];
+    return slot.ready.load(std::memory_order_acquire) ? slot : FillChar(slot, s, avail);
+}
+
+const CharGlyph& TextFont::FillChar(CharGlyph& slot, const unsigned char* s, int avail) {
+    std::lock_guard<std::mutex> lock(glyphMutex_);
+    if (!slot.ready.load(std::memory_order_relaxed)) {
+        const GbkChar ch = Decode(s, avail);
+        slot.code = ch.code;
+        slot.glyph = GlyphLocked(ch.code);
+        slot.ready.store(true, std::memory_order_release);
+    }
+    return slot;
+}
+
 int TextFont::Layout(const unsigned char* text, int len, const TextSpacing& sp,
                      std::vector<PlacedGlyph>& out) {
     out.clear();
-    std::lock_guard<std::mutex> lock(glyphMutex_);
     BreakSpreader breaks(sp);
     int64_t pen = 0;
     for (int i = 0; i < len;) {
-        const GbkChar ch = Decode(text + i, len - i);
-        const GlyphInfo& g = GlyphLocked(ch.code);
-        out.push_back({g.index, g.face, ClampPen(pen), i, ch.bytes, ch.code});
-        pen += int64_t{g.advance()} + sp.charExtra + breaks.Next(ch.code);
-        i += ch.bytes;
+        int bytes;
+        const CharGlyph& ch = CharAt(text + i, len - i, bytes);
+        out.push_back({ch.glyph.index, ch.glyph.face, ClampPen(pen), i, bytes, ch.code});
+        pen += int64_t{ch.glyph.advance()} + sp.charExtra + breaks.Next(ch.code);
+        i += bytes;
     }
     return ClampPen(pen);
 }
 
 int TextFont::Measure(const unsigned char* text, int len, const TextSpacing& sp) {
-    std::lock_guard<std::mutex> lock(glyphMutex_);
     BreakSpreader breaks(sp);
     int64_t pen = 0;
     for (int i = 0; i < len;) {
-        const GbkChar ch = Decode(text + i, len - i);
-        pen += int64_t{GlyphLocked(ch.code).advance()} + sp.charExtra + breaks.Next(ch.code);
-        i += ch.bytes;
+        int bytes;
+        const CharGlyph& ch = CharAt(text + i, len - i, bytes);
+        pen += int64_t{ch.glyph.advance()} + sp.charExtra + breaks.Next(ch.code);
+        i += bytes;
     }
     return ClampPen(pen);
 }

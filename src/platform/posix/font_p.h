@@ -78,6 +78,13 @@ struct GlyphInfo {
     int advance() const { return a + b + c; }
 };
 
+// A character's glyph found by the bytes of the character, with its code point.
+struct CharGlyph {
+    GlyphInfo glyph;
+    char32_t code = 0;
+    std::atomic<bool> ready{false}; // set, with release, once glyph and code are filled in
+};
+
 struct FontMetrics {
     int height = 0; // cell height = ascent + descent
     int ascent = 0;
@@ -177,6 +184,26 @@ private:
     bool EnsureFace(size_t i);
     cairo_scaled_font_t* DrawFont(size_t i, GlyphMode mode, bool oriented);
     const GlyphInfo& GlyphLocked(char32_t code);
+    // The glyph of the character at s[0] of a text with avail (>= 1) bytes left, and its bytes (as
+    // Decode takes them: a lead byte 0x81-0xFE with a trail byte 0x40-0xFE other than 0x7F is one
+    // character, every other byte one by itself).
+    const CharGlyph& CharAt(const unsigned char* s, int avail, int& bytes) {
+        const unsigned char b0 = s[0];
+        bytes = 1;
+        if (ansi_ || b0 < 0x81 || b0 == 0xFF) {
+            CharGlyph& slot = single_[b0];
+            return slot.ready.load(std::memory_order_acquire) ? slot : FillChar(slot, s, avail);
+        }
+        if (avail < 2 || s[1] < 0x40 || s[1] == 0x7F || s[1] == 0xFF)
+            return loneLead_.ready.load(std::memory_order_acquire) ? loneLead_ : FillChar(loneLead_, s, 1);
+        bytes = 2;
+        CharGlyph* page = pages_[b0].load(std::memory_order_acquire);
+        if (page && page[s[1]].ready.load(std::memory_order_acquire))
+            return page[s[1]];
+        return FillDouble(s, avail);
+    }
+    const CharGlyph& FillChar(CharGlyph& slot, const unsigned char* s, int avail);
+    const CharGlyph& FillDouble(const unsigned char* s, int avail);
 
     FontRequest request_;
     FontMetrics metrics_;
@@ -200,6 +227,13 @@ private:
     std::mutex glyphMutex_;
     GlyphInfo ascii_[128];
     std::unordered_map<char32_t, GlyphInfo> others_;
+    // The same glyphs by the bytes of their characters, which measuring and drawing look up without
+    // decoding and without the lock once filled (CharAt): single-byte characters by their byte,
+    // double-byte ones in pages of 256 by their trail byte, one page per lead byte made on first use,
+    // and a lead byte without a trail byte (always the replacement character).
+    CharGlyph single_[256];
+    std::atomic<CharGlyph*> pages_[256] = {};
+    CharGlyph loneLead_;
 };
 
 // The cached font for a request; never null (a request that matches nothing gets a default face).

@@ -167,7 +167,6 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
     // The background band and the lines are filled in the escapement's frame; the glyphs are placed
     // in device pixels and drawn on the base state of the DC's Cairo context.
     const double angle = font.angle();
-    const double ca = std::cos(angle), sa = std::sin(angle);
     const FontRequest& r = font.request();
     const bool opaque = dc->st.bkMode == OPAQUE;
     auto fillBands = [&](bool background) {
@@ -209,8 +208,8 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
     // its start; centred text leaves it where it was.
     if (updateCp && (align & TA_CENTER) != TA_CENTER) {
         const double dx = (align & TA_CENTER) == TA_RIGHT ? -width : width;
-        double px = rx + dx * ca;
-        double py = ry - dx * sa;
+        double px = rx + dx * std::cos(angle);
+        double py = ry - dx * std::sin(angle);
         toLogical(*dc, px, py);
         if (std::isfinite(px) && std::isfinite(py)) {
             dc->st.pos.x = static_cast<LONG>(std::lround(px));
