@@ -158,9 +158,10 @@ struct FontFace {
     int strikeoutSize = 0;
     int weight = 400;    // as GetTextMetricsA reports it: 700 for bold faces and synthesised bold
     int os2Weight = 400; // usWeightClass of the face itself
-    // Whether the face brings hinting programs of its own. Faces without are fitted to the pixels by
-    // FreeType's auto-hinter, which at small sizes of one-bit pixels erases whole strokes of Chinese
-    // glyphs, so one-bit text of such faces is drawn unhinted.
+    // Whether the face brings hinting programs of its own. Faces without would be fitted to the
+    // pixels by FreeType's auto-hinter, which at small sizes of one-bit pixels erases whole strokes of
+    // Chinese glyphs (and is most of what measuring a new glyph costs), so their one-bit glyphs and
+    // metrics are unhinted.
     bool nativeHinting = false;
 
     ~FontFace() {
@@ -413,18 +414,15 @@ cairo_font_options_t* ImageFontOptions(cairo_antialias_t antialias, cairo_hint_s
     return o;
 }
 
-// Metrics, and one-bit drawing of faces with hinting programs: full hinting, whole-pixel advances.
-const cairo_font_options_t* MonoOptions() {
-    static const cairo_font_options_t* const o =
+// Metrics, and one-bit drawing: whole-pixel advances, faces with hinting programs of their own fully
+// hinted by them, others unhinted (FontFace::nativeHinting), their ink boxes and advances rounded
+// outwards and to the nearest pixel.
+const cairo_font_options_t* MonoOptions(const FontFace& face) {
+    static const cairo_font_options_t* const hinted =
         ImageFontOptions(CAIRO_ANTIALIAS_NONE, CAIRO_HINT_STYLE_FULL);
-    return o;
-}
-
-// One-bit drawing of faces without hinting programs (FontFace::nativeHinting).
-const cairo_font_options_t* MonoUnhintedOptions() {
-    static const cairo_font_options_t* const o =
+    static const cairo_font_options_t* const unhinted =
         ImageFontOptions(CAIRO_ANTIALIAS_NONE, CAIRO_HINT_STYLE_NONE);
-    return o;
+    return face.nativeHinting ? hinted : unhinted;
 }
 
 // Smoothed drawing: greyscale coverage, light hinting.
@@ -607,7 +605,8 @@ bool TextFont::EnsureFace(size_t i) {
     if (!scaled_[i]) {
         cairo_matrix_t identity;
         cairo_matrix_init_identity(&identity);
-        scaled_[i] = cairo_scaled_font_create(faces_[i]->cairo, &fontMatrix_, &identity, MonoOptions());
+        scaled_[i] =
+            cairo_scaled_font_create(faces_[i]->cairo, &fontMatrix_, &identity, MonoOptions(*faces_[i]));
     }
     return cairo_scaled_font_status(scaled_[i]) == CAIRO_STATUS_SUCCESS;
 }
@@ -623,14 +622,13 @@ cairo_scaled_font_t* TextFont::DrawFont(size_t i, GlyphMode mode, bool oriented)
     if (f)
         return f;
     const cairo_matrix_t* matrix = oriented ? &orientMatrix_ : &drawMatrix_;
-    const bool hinted = faces_[i]->nativeHinting;
-    if (mode == GlyphMode::Mono && hinted && !oriented && angle_ == 0.0) {
+    if (mode == GlyphMode::Mono && !oriented && angle_ == 0.0) {
         f = scaled_[i]; // the metrics font draws unturned one-bit text itself
     } else {
         cairo_matrix_t identity;
         cairo_matrix_init_identity(&identity);
         cairo_font_face_t* face = faces_[i]->cairo;
-        const cairo_font_options_t* options = hinted ? MonoOptions() : MonoUnhintedOptions();
+        const cairo_font_options_t* options = MonoOptions(*faces_[i]);
         if (mode == GlyphMode::Smooth) {
             options = SmoothOptions();
         } else if (mode == GlyphMode::Page) {

@@ -25,10 +25,11 @@
 // A (left bearing), B (ink width) and C (right bearing, advance − A − B). Measuring and drawing walk the
 // same advances, so extents, ABC widths and ink agree.
 //
-// Metrics come from one font per face and size whatever the glyphs are drawn with: the face fully
-// hinted for one-bit pixels, embedded bitmap strikes used where the face has one for the size (their
-// advances are the strike's). The rendering mode (GlyphMode) only changes how the glyphs placed at
-// those advances become pixels, so extents, ABC widths and cells are the same in every mode.
+// Metrics come from one font per face and size whatever the glyphs are drawn with: the one-bit font
+// (a face with hinting programs of its own fully hinted by them, a face without unhinted), embedded
+// bitmap strikes used where the face has one for the size (their advances are the strike's). The
+// rendering mode (GlyphMode) only changes how the glyphs placed at those advances become pixels, so
+// extents, ABC widths and cells are the same in every mode.
 #pragma once
 
 #include <cairo.h>
