@@ -117,12 +117,12 @@ public:
                 const int r = ref_[v * w_ + u]; // 255 * kScale * kScale when fully covered
                 if (r == 0)
                     continue;
-                int near = 0;
+                int nearest = 0;
                 for (int j = std::max(0, v - 1); j <= std::min(h_ - 1, v + 1); ++j)
                     for (int i = std::max(0, u - 1); i <= std::min(w_ - 1, u + 1); ++i)
-                        near = std::max(near, ink_[j * w_ + i]);
+                        nearest = std::max(nearest, ink_[j * w_ + i]);
                 total += r;
-                lost += std::max(0, r - near * kScale * kScale);
+                lost += std::max(0, r - nearest * kScale * kScale);
             }
         return total > 0 ? static_cast<double>(lost) / total : -1;
     }
