@@ -1,65 +1,226 @@
-// The baseline of the text benchmarks: raw Cairo showing the glyphs of a line with one font made
-// once beforehand (AR PL UMing CN at an em of em pixels, aliased, as our fonts draw), on an 800 x 100
-// image, moving a pixel further each time.
+// The baseline of the text benchmarks: raw Cairo showing the very glyphs a benchmark's line draws (the
+// same faces at the same sizes, rendered as the platform layer renders text of the default quality on
+// an image device: greyscale, light hinting, a face's bitmap strike where it has one), with the fonts
+// made and the glyph indices and positions converted once beforehand, one show_glyphs per font, on an
+// 800 x 100 image, moving a pixel further each time. That is the least any Cairo-based text output of
+// the line can do.
+//
+// Sizes follow the platform layer's rule: a positive lfHeight is the cell (usWinAscent + usWinDescent
+// of the face's OS/2 table), a negative one the em; an lfWidth stretches the average character width
+// (xAvgCharWidth) to it.
 #pragma once
 
 #include <benchmark/benchmark.h>
 #include <cairo-ft.h>
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_TRUETYPE_TABLES_H
 
+#include <cstdint>
+#include <string>
 #include <vector>
 
 namespace draft2d::bench {
 
-inline void RawCairoShowGlyphs(benchmark::State& state, double em, const char* utf8, int expectedGlyphs) {
+// Characters of a line in one font.
+struct BaselineRun {
+    const char* family; // the installed family the platform layer maps the face name to
+    int height;         // lfHeight, pixels
+    int width;          // lfWidth, pixels; 0 for the face's own
+    const char* utf8;
+};
 
+namespace detail {
+
+struct BaselineFont {
+    std::string family;
+    int height = 0, width = 0;
+    FT_Face ft = nullptr;
+    cairo_font_face_t* face = nullptr;
+    cairo_scaled_font_t* font = nullptr;
+    std::vector<cairo_glyph_t> base, placed; // its glyphs of the line, at the line's start and moved
+};
+
+// Frees a face's FreeType face with the Cairo face, which may outlive the benchmark's last reference.
+inline const cairo_user_data_key_t kFtFaceKey = {};
+
+inline FT_Library BaselineFreeType() {
+    static FT_Library lib = [] {
+        FT_Library l = nullptr;
+        FT_Init_FreeType(&l);
+        return l;
+    }();
+    return lib;
+}
+
+// The font of a run, made as the platform layer makes it; false when the family is not installed.
+inline bool MakeBaselineFont(const BaselineRun& run, BaselineFont& out) {
+    FcPattern* pat = FcPatternCreate();
+    FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(run.family));
+    FcConfigSubstitute(nullptr, pat, FcMatchPattern);
+    FcDefaultSubstitute(pat);
+    FcResult res;
+    FcPattern* match = FcFontMatch(nullptr, pat, &res);
+    FcPatternDestroy(pat);
+    FcChar8* file = nullptr;
+    int index = 0;
+    const bool found =
+        match && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch &&
+        FcPatternGetInteger(match, FC_INDEX, 0, &index) == FcResultMatch &&
+        FT_New_Face(BaselineFreeType(), reinterpret_cast<const char*>(file), index, &out.ft) == 0;
+    if (match)
+        FcPatternDestroy(match);
+    if (!found)
+        return false;
+    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(out.ft, FT_SFNT_OS2));
+    const double upem = out.ft->units_per_EM;
+    const double cell = os2 ? os2->usWinAscent + os2->usWinDescent : upem;
+    const double em = run.height > 0 ? run.height * upem / cell : -run.height;
+    double sx = em;
+    if (run.width != 0 && os2 && os2->xAvgCharWidth > 0)
+        sx = em * run.width / (os2->xAvgCharWidth * em / upem);
+
+    out.family = run.family;
+    out.height = run.height;
+    out.width = run.width;
+    out.face = cairo_ft_font_face_create_for_ft_face(out.ft, 0);
+    cairo_font_face_set_user_data(out.face, &kFtFaceKey, out.ft,
+                                  [](void* ft) { FT_Done_Face(static_cast<FT_Face>(ft)); });
+    cairo_matrix_t fm, ctm;
+    cairo_matrix_init_scale(&fm, sx, em);
+    cairo_matrix_init_identity(&ctm);
+    // The options image surfaces give every font, then the rendering.
+    cairo_font_options_t* opt = cairo_font_options_create();
+    cairo_surface_t* probe = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
+    cairo_surface_get_font_options(probe, opt);
+    cairo_surface_destroy(probe);
+    cairo_font_options_set_antialias(opt, CAIRO_ANTIALIAS_GRAY);
+    cairo_font_options_set_hint_style(opt, CAIRO_HINT_STYLE_SLIGHT);
+    cairo_font_options_set_hint_metrics(opt, CAIRO_HINT_METRICS_ON);
+    out.font = cairo_scaled_font_create(out.face, &fm, &ctm, opt);
+    cairo_font_options_destroy(opt);
+    return cairo_scaled_font_status(out.font) == CAIRO_STATUS_SUCCESS;
+}
+
+// The fonts of a line with their glyphs placed one after the other from x = 0 on the baseline.
+class BaselineLine {
+public:
+    BaselineLine(const std::vector<BaselineRun>& runs, int& glyphCount) {
+        glyphCount = 0;
+        double pen = 0;
+        for (const BaselineRun& run : runs) {
+            BaselineFont* f = nullptr;
+            for (BaselineFont& g : fonts_)
+                if (g.family == run.family && g.height == run.height && g.width == run.width)
+                    f = &g;
+            if (!f) {
+                fonts_.emplace_back();
+                if (!MakeBaselineFont(run, fonts_.back())) {
+                    ok_ = false;
+                    return;
+                }
+                f = &fonts_.back();
+            }
+            cairo_glyph_t* glyphs = nullptr;
+            int count = 0;
+            cairo_scaled_font_text_to_glyphs(f->font, pen, 0, run.utf8, -1, &glyphs, &count, nullptr, nullptr,
+                                             nullptr);
+            cairo_text_extents_t ext;
+            cairo_scaled_font_glyph_extents(f->font, glyphs, count, &ext);
+            f->base.insert(f->base.end(), glyphs, glyphs + count);
+            cairo_glyph_free(glyphs);
+            pen += ext.x_advance;
+            glyphCount += count;
+        }
+        for (BaselineFont& f : fonts_)
+            f.placed = f.base;
+    }
+    ~BaselineLine() {
+        for (BaselineFont& f : fonts_) {
+            if (f.font)
+                cairo_scaled_font_destroy(f.font);
+            if (f.face)
+                cairo_font_face_destroy(f.face);
+        }
+    }
+    BaselineLine(const BaselineLine&) = delete;
+    BaselineLine& operator=(const BaselineLine&) = delete;
+
+    bool ok() const { return ok_; }
+    void Show(cairo_t* cr, double x, double y) {
+        for (BaselineFont& f : fonts_) {
+            for (size_t i = 0; i < f.placed.size(); ++i) {
+                f.placed[i].x = f.base[i].x + x;
+                f.placed[i].y = y;
+            }
+            cairo_set_scaled_font(cr, f.font);
+            cairo_show_glyphs(cr, f.placed.data(), static_cast<int>(f.placed.size()));
+        }
+    }
+
+private:
+    std::vector<BaselineFont> fonts_; // never resized once glyphs point into it
+    bool ok_ = true;
+};
+
+} // namespace detail
+
+// Ink of an image's pixels (0x??RRGGBB words) drawn black on white: the sum of 255 - luminance.
+inline long InkOf(const uint32_t* px, int width, int height, int strideWords) {
+    long ink = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const uint32_t v = px[static_cast<size_t>(y) * strideWords + x];
+            ink += 255 - static_cast<long>(
+                             (((v >> 16) & 0xFF) * 30 + ((v >> 8) & 0xFF) * 59 + (v & 0xFF) * 11) / 100);
+        }
+    return ink;
+}
+
+// The ink of the line drawn once by the baseline: the same glyphs as the library's line have the same
+// ink, wherever each is placed (as long as none overlap).
+inline long RawCairoLineInk(const std::vector<BaselineRun>& runs) {
+    int count = 0;
+    detail::BaselineLine line(runs, count);
+    if (!line.ok())
+        return -1;
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 800, 100);
     cairo_t* cr = cairo_create(surface);
     cairo_set_source_rgb(cr, 1, 1, 1);
     cairo_paint(cr);
     cairo_set_source_rgb(cr, 0, 0, 0);
+    line.Show(cr, 10, 60);
+    cairo_surface_flush(surface);
+    const long ink = InkOf(reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(surface)), 800, 100,
+                           cairo_image_surface_get_stride(surface) / 4);
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+    return ink;
+}
 
-    FcPattern* pat = FcNameParse(reinterpret_cast<const FcChar8*>("AR PL UMing CN"));
-    FcConfigSubstitute(nullptr, pat, FcMatchPattern);
-    FcDefaultSubstitute(pat);
-    FcResult res;
-    FcPattern* match = FcFontMatch(nullptr, pat, &res);
-    cairo_font_face_t* face = cairo_ft_font_face_create_for_pattern(match);
-    cairo_matrix_t fm, ctm;
-    cairo_matrix_init_scale(&fm, em, em);
-    cairo_matrix_init_identity(&ctm);
-    cairo_font_options_t* opt = cairo_font_options_create();
-    cairo_font_options_set_antialias(opt, CAIRO_ANTIALIAS_NONE);
-    cairo_font_options_set_hint_metrics(opt, CAIRO_HINT_METRICS_ON);
-    cairo_scaled_font_t* font = cairo_scaled_font_create(face, &fm, &ctm, opt);
-    cairo_glyph_t* glyphs = nullptr;
-    int count = 0;
-    cairo_scaled_font_text_to_glyphs(font, 0, 0, utf8, -1, &glyphs, &count, nullptr, nullptr, nullptr);
-    std::vector<cairo_glyph_t> base(glyphs, glyphs + count), placed(base);
-    cairo_glyph_free(glyphs);
-    if (count != expectedGlyphs)
-        state.SkipWithError("unexpected glyph count");
-
-    int x = 0;
-    for (auto _ : state) {
-        for (size_t i = 0; i < placed.size(); ++i) {
-            placed[i].x = base[i].x + 10 + x;
-            placed[i].y = 60;
+inline void RawCairoShowGlyphs(benchmark::State& state, const std::vector<BaselineRun>& runs,
+                               int expectedGlyphs) {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 800, 100);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    {
+        int count = 0;
+        detail::BaselineLine line(runs, count);
+        if (!line.ok() || count != expectedGlyphs)
+            state.SkipWithError("the baseline's fonts or glyphs are not the line's");
+        int x = 0;
+        for (auto _ : state) {
+            line.Show(cr, 10 + x, 60);
+            x = (x + 1) & 63;
         }
-        cairo_set_scaled_font(cr, font);
-        cairo_show_glyphs(cr, placed.data(), static_cast<int>(placed.size()));
-        x = (x + 1) & 63;
     }
     cairo_surface_flush(surface);
     benchmark::DoNotOptimize(cairo_image_surface_get_data(surface)[0]);
     state.SetItemsProcessed(state.iterations());
-
-    cairo_scaled_font_destroy(font);
-    cairo_font_options_destroy(opt);
-    cairo_font_face_destroy(face);
-    FcPatternDestroy(match);
-    FcPatternDestroy(pat);
     cairo_destroy(cr);
     cairo_surface_destroy(surface);
 }

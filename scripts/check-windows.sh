@@ -75,6 +75,17 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 wineserver -k 2>/dev/null || true
 wineboot -i >"$build/wineboot.log" 2>&1 || { cat "$build/wineboot.log"; exit 1; }
 wineserver -w
+# Text as Windows draws it by default: smoothed in grey (font smoothing on, standard type, not
+# ClearType), the way our platform layer draws text of the default quality; the text scenes of the
+# picture diff compare the two.
+desktop='HKCU\Control Panel\Desktop'
+for setting in 'FontSmoothing /t REG_SZ /d 2' 'FontSmoothingType /t REG_DWORD /d 1' \
+    'FontSmoothingGamma /t REG_DWORD /d 1000' 'FontSmoothingOrientation /t REG_DWORD /d 1'; do
+    # shellcheck disable=SC2086
+    "$wine" reg add "$desktop" /v $setting /f >>"$build/wineboot.log" 2>&1 ||
+        { cat "$build/wineboot.log"; exit 1; }
+done
+wineserver -w
 # A persistent server: without it every test process would start and stop one (~3 s each).
 wineserver -p >/dev/null 2>&1 </dev/null
 # Wine starts helper processes on demand: the system services with the first process of a server,

@@ -13,11 +13,6 @@ namespace {
 
 constexpr uint32_t kWhite = 0xFFFFFF;
 
-uint32_t wordOf(COLORREF c) {
-    return (static_cast<uint32_t>(GetRValue(c)) << 16) | (static_cast<uint32_t>(GetGValue(c)) << 8) |
-           GetBValue(c);
-}
-
 // Whether img has colour c within distance d (Chebyshev) of (x, y).
 bool hasNear(const Image& img, int x, int y, uint32_t c, int d) {
     for (int v = std::max(0, y - d); v <= std::min(img.height - 1, y + d); ++v)
@@ -52,15 +47,17 @@ bool within(const Box& a, const Box& b, int slack) {
            std::abs(a.b - b.b) <= slack;
 }
 
-// The box of the opaque background with the ink, and the box of the ink, in one cell.
+// The box of the opaque background with the ink, and the box of the ink, in one cell. Text is
+// smoothed: a pixel is ink when the black ink covers more than half of it (every channel below
+// half), on the pale background as on white.
 void cellBoxes(const Image& img, int x0, int y0, int w, int h, Box& all, Box& ink) {
-    const uint32_t inkWord = wordOf(kTextInk);
+    static_assert(kTextInk == RGB(0, 0, 0), "ink is black");
     for (int y = y0; y < std::min(img.height, y0 + h); ++y)
         for (int x = x0; x < std::min(img.width, x0 + w); ++x) {
             const uint32_t c = img.at(x, y);
             if (c != kWhite)
                 all.add(x, y);
-            if (c == inkWord)
+            if (((c >> 16) & 0xFF) < 128 && ((c >> 8) & 0xFF) < 128 && (c & 0xFF) < 128)
                 ink.add(x, y);
         }
 }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -42,13 +43,16 @@ bool IsInk(COLORREF c, COLORREF background) {
     return (c & 0xFFFFFF) != (background & 0xFFFFFF);
 }
 
+std::vector<COLORREF> Snapshot(const Device& dev);
+
 InkBox FindInk(const Device& dev, COLORREF background = RGB(255, 255, 255)) {
     InkBox box;
     box.left = dev.GetWidth();
     box.top = dev.GetHeight();
+    const std::vector<COLORREF> px = Snapshot(dev);
     for (int y = 0; y < dev.GetHeight(); ++y)
         for (int x = 0; x < dev.GetWidth(); ++x)
-            if (IsInk(dev.GetPixel(x, y), background)) {
+            if (IsInk(px[static_cast<size_t>(y) * dev.GetWidth() + x], background)) {
                 ++box.count;
                 box.left = std::min(box.left, x);
                 box.right = std::max(box.right, x);
@@ -58,17 +62,30 @@ InkBox FindInk(const Device& dev, COLORREF background = RGB(255, 255, 255)) {
     return box;
 }
 
+// Every pixel as a COLORREF, rows top-down (read at once: a one-bit device reduces its pixels to
+// black and white at every read).
 std::vector<COLORREF> Snapshot(const Device& dev) {
     std::vector<COLORREF> px;
     px.reserve(static_cast<size_t>(dev.GetWidth()) * static_cast<size_t>(dev.GetHeight()));
+    const uint32_t* p = dev.GetPixels();
+    const size_t stride = static_cast<size_t>(dev.GetStride() / 4);
     for (int y = 0; y < dev.GetHeight(); ++y)
-        for (int x = 0; x < dev.GetWidth(); ++x)
-            px.push_back(dev.GetPixel(x, y) & 0xFFFFFF);
+        for (int x = 0; x < dev.GetWidth(); ++x) {
+            const uint32_t v = p[y * stride + x];
+            px.push_back(RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF));
+        }
     return px;
 }
 
+// Number of distinct colours of a device's pixels.
+size_t ColourCount(const Device& dev) {
+    std::vector<COLORREF> px = Snapshot(dev);
+    std::sort(px.begin(), px.end());
+    return static_cast<size_t>(std::unique(px.begin(), px.end()) - px.begin());
+}
+
 LOGFONTA MakeLogFont(const char* face, LONG height, LONG escapement = 0, LONG weight = FW_NORMAL,
-                     BYTE charset = GB2312_CHARSET) {
+                     BYTE charset = GB2312_CHARSET, BYTE quality = NONANTIALIASED_QUALITY) {
     LOGFONTA lf;
     std::memset(&lf, 0, sizeof(lf));
     lf.lfHeight = height;
@@ -77,7 +94,7 @@ LOGFONTA MakeLogFont(const char* face, LONG height, LONG escapement = 0, LONG we
     lf.lfWeight = weight;
     lf.lfCharSet = charset;
     lf.lfOutPrecision = 4; // OUT_TT_PRECIS
-    lf.lfQuality = NONANTIALIASED_QUALITY;
+    lf.lfQuality = quality;
     if (face)
         std::strncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
     return lf;
@@ -86,8 +103,8 @@ LOGFONTA MakeLogFont(const char* face, LONG height, LONG escapement = 0, LONG we
 // An image device with a font selected; restores and deletes the font on destruction.
 class TextCanvas {
 public:
-    explicit TextCanvas(const LOGFONTA& lf, int width = 480, int height = 240)
-        : dev_(Device::CreateImage(width, height)) {
+    explicit TextCanvas(const LOGFONTA& lf, int width = 480, int height = 240, bool monochrome = false)
+        : dev_(monochrome ? Device::CreateMonochrome(width, height) : Device::CreateImage(width, height)) {
         dc_ = dev_->GetDC();
         font_ = CreateFontIndirectA(&lf);
         old_ = SelectObject(dc_, font_);
@@ -163,6 +180,48 @@ TEST(TextMeasure, ExtentIsTheSumOfAbcWidths) {
             EXPECT_EQ(c.Extent(s).cx, SumAbc(c.dc(), s)) << face << " / " << s;
         }
     }
+}
+
+// How glyphs become pixels never moves them: extents, ABC widths and cells are the same at every
+// quality and on a one-bit device, at sizes with and without bitmap strikes.
+TEST(TextMeasure, MetricsAreTheSameAtEveryQuality) {
+    const BYTE qualities[] = {DRAFT_QUALITY,       PROOF_QUALITY,     NONANTIALIASED_QUALITY,
+                              ANTIALIASED_QUALITY, CLEARTYPE_QUALITY, CLEARTYPE_NATURAL_QUALITY};
+    struct Measures {
+        SIZE extent;
+        TEXTMETRICA tm;
+        ABC latin['z' - 'A' + 1], hanzi[94];
+    };
+    auto measure = [](const LOGFONTA& lf, bool monochrome) {
+        TextCanvas c(lf, 16, 16, monochrome);
+        Measures m{};
+        m.extent = c.Extent(kMixed);
+        m.tm = c.Metrics();
+        EXPECT_TRUE(GetCharABCWidthsA(c.dc(), 'A', 'z', m.latin));
+        EXPECT_TRUE(GetCharABCWidthsA(c.dc(), 0xD6A1, 0xD6FE, m.hanzi)); // 中 and its row
+        return m;
+    };
+    auto same = [](const Measures& a, const Measures& b) {
+        return a.extent.cx == b.extent.cx && a.extent.cy == b.extent.cy && a.tm.tmHeight == b.tm.tmHeight &&
+               a.tm.tmAscent == b.tm.tmAscent && a.tm.tmAveCharWidth == b.tm.tmAveCharWidth &&
+               a.tm.tmMaxCharWidth == b.tm.tmMaxCharWidth &&
+               a.tm.tmInternalLeading == b.tm.tmInternalLeading &&
+               std::memcmp(a.latin, b.latin, sizeof a.latin) == 0 &&
+               std::memcmp(a.hanzi, b.hanzi, sizeof a.hanzi) == 0;
+    };
+    for (const char* face : {kSong, kHei, "Arial", "Times New Roman"})
+        for (LONG height : {-11, -12, -16, 13, 15, 22}) {
+            const Measures base =
+                measure(MakeLogFont(face, height, 0, FW_NORMAL, GB2312_CHARSET, DEFAULT_QUALITY), false);
+            for (BYTE q : qualities)
+                EXPECT_TRUE(
+                    same(measure(MakeLogFont(face, height, 0, FW_NORMAL, GB2312_CHARSET, q), false), base))
+                    << face << " " << height << " quality " << int{q};
+            EXPECT_TRUE(
+                same(measure(MakeLogFont(face, height, 0, FW_NORMAL, GB2312_CHARSET, DEFAULT_QUALITY), true),
+                     base))
+                << face << " " << height << " one-bit device";
+        }
 }
 
 TEST(TextMeasure, ExtentHeightIsTheCellAndAddsUpPerCharacter) {
@@ -446,10 +505,26 @@ TEST(TextDraw, InkLiesInsideTheExtentBox) {
                           {TA_RIGHT | TA_TOP, "right"},
                           {TA_RIGHT | TA_BASELINE, "right-baseline"},
                           {TA_CENTER | TA_BOTTOM, "centre"}};
-    for (const char* face : {kSong, "Arial"}) {
+    // Smoothed glyphs too, and small ones, strikes among them.
+    struct Font {
+        const char* face;
+        LONG height;
+        BYTE quality;
+    };
+    const Font fonts[] = {{kSong, -28, NONANTIALIASED_QUALITY},
+                          {"Arial", -28, NONANTIALIASED_QUALITY},
+                          {kSong, -28, DEFAULT_QUALITY},
+                          {"Arial", -28, DEFAULT_QUALITY},
+                          {kHei, -28, DEFAULT_QUALITY},
+                          {kSong, 11, DEFAULT_QUALITY},
+                          {kHei, -12, DEFAULT_QUALITY},
+                          {"Arial", 11, DEFAULT_QUALITY},
+                          {"Times New Roman", 15, DEFAULT_QUALITY}};
+    for (const Font& font : fonts) {
+        const char* face = font.face;
         for (const Case& k : cases) {
             for (int opaque = 0; opaque < 2; ++opaque) {
-                TextCanvas c(MakeLogFont(face, -28));
+                TextCanvas c(MakeLogFont(face, font.height, 0, FW_NORMAL, GB2312_CHARSET, font.quality));
                 const SIZE ext = c.Extent(kMixed);
                 const TEXTMETRICA tm = c.Metrics();
                 const int x = 240, y = 120;
@@ -459,7 +534,9 @@ TEST(TextDraw, InkLiesInsideTheExtentBox) {
                 }
                 c.Draw(x, y, kMixed, k.align);
                 const InkBox ink = FindInk(c.dev());
-                const std::string what = std::string(face) + " " + k.name + (opaque ? " opaque" : "");
+                const std::string what = std::string(face) + " " + std::to_string(font.height) + " q" +
+                                         std::to_string(font.quality) + " " + k.name +
+                                         (opaque ? " opaque" : "");
                 ASSERT_FALSE(ink.empty()) << what;
                 int left = x;
                 if ((k.align & TA_CENTER) == TA_CENTER)
@@ -657,6 +734,59 @@ TEST(TextDraw, StylesChangeTheInk) {
         else
             EXPECT_LT(rowAt, 100);
         EXPECT_EQ(c.Metrics().tmUnderlined != 0, style == 0); // GDI may report 255 for "on"
+    }
+}
+
+// Default, draft, proof, antialiased and ClearType qualities smooth glyphs in greys;
+// NONANTIALIASED_QUALITY draws them in ink and background only, and a one-bit device draws those
+// one-bit glyphs themselves, not smoothed ones cut at half their coverage.
+TEST(TextDraw, QualityChoosesSmoothOrOneBitGlyphs) {
+    for (const char* face : {"Arial", kHei, kSong}) {
+        const char* text = face[0] == 'A' ? "Drawing 1:50" : kMixed;
+        auto draw = [&](BYTE quality, bool monochrome) {
+            auto c = std::make_unique<TextCanvas>(
+                MakeLogFont(face, -17, 0, FW_NORMAL, GB2312_CHARSET, quality), 240, 40, monochrome);
+            c->Draw(4, 4, text, TA_LEFT | TA_TOP);
+            return c;
+        };
+        const auto smooth = draw(DEFAULT_QUALITY, false);
+        const auto crisp = draw(NONANTIALIASED_QUALITY, false);
+        EXPECT_GT(ColourCount(smooth->dev()), 8u) << face;
+        EXPECT_EQ(ColourCount(crisp->dev()), 2u) << face;
+        for (BYTE q : {DRAFT_QUALITY, PROOF_QUALITY, ANTIALIASED_QUALITY, CLEARTYPE_QUALITY})
+            EXPECT_GT(ColourCount(draw(q, false)->dev()), 8u) << face << " quality " << int{q};
+        if (draft2d::IsCallTraceAvailable()) {
+            // Our layer smooths every one of them alike, ClearType in grey too.
+            for (BYTE q : {ANTIALIASED_QUALITY, CLEARTYPE_QUALITY})
+                EXPECT_TRUE(Snapshot(draw(q, false)->dev()) == Snapshot(smooth->dev())) << face;
+            EXPECT_TRUE(Snapshot(draw(DEFAULT_QUALITY, true)->dev()) == Snapshot(crisp->dev())) << face;
+        }
+    }
+}
+
+// The Song and Hei faces carry bitmap strikes for small sizes, drawn as they are at every quality
+// (one-bit pixels, the same as NONANTIALIASED_QUALITY's); larger sizes and a synthesised slant, which
+// a bitmap cannot take, are smoothed outlines.
+TEST(TextDraw, BitmapStrikesDrawSmallChineseText) {
+    if (!draft2d::IsCallTraceAvailable())
+        GTEST_SKIP() << "strikes of our faces";
+    for (const char* face : {kSong, kHei}) {
+        auto draw = [&](LONG height, BYTE quality, bool italic = false) {
+            LOGFONTA lf = MakeLogFont(face, height, 0, FW_NORMAL, GB2312_CHARSET, quality);
+            lf.lfItalic = italic ? 1 : 0;
+            auto c = std::make_unique<TextCanvas>(lf, 200, 40);
+            c->Draw(4, 4, kLine7, TA_LEFT | TA_TOP);
+            return c;
+        };
+        for (LONG em : {-12, -14, -16}) {
+            const auto strike = draw(em, DEFAULT_QUALITY);
+            EXPECT_EQ(ColourCount(strike->dev()), 2u) << face << " " << em;
+            EXPECT_TRUE(Snapshot(strike->dev()) == Snapshot(draw(em, NONANTIALIASED_QUALITY)->dev()))
+                << face << " " << em;
+            EXPECT_GT(ColourCount(draw(em, DEFAULT_QUALITY, true)->dev()), 8u)
+                << face << " " << em << " italic";
+        }
+        EXPECT_GT(ColourCount(draw(-20, DEFAULT_QUALITY)->dev()), 8u) << face;
     }
 }
 

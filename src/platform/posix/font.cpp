@@ -9,6 +9,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
+#include FT_TRUETYPE_TAGS_H
 
 #include <algorithm>
 #include <cmath>
@@ -32,8 +33,12 @@ struct Alias {
     const char* family;      // fontconfig family
 };
 
+// Both carry bitmap strikes for the small sizes (AR PL UMing 11 to 16 pixels, the Sharp variant of
+// WenQuanYi Zen Hei 12 to 16), as SimSun and SimHei do on Windows; Microsoft YaHei has none, nor has
+// the plain WenQuanYi Zen Hei.
 constexpr const char* kSong = "AR PL UMing CN";
-constexpr const char* kHei = "WenQuanYi Zen Hei";
+constexpr const char* kHei = "WenQuanYi Zen Hei Sharp";
+constexpr const char* kYaHei = "WenQuanYi Zen Hei";
 
 const Alias kAliases[] = {
     {"\xcb\xce\xcc\xe5", kSong},         // 宋体
@@ -50,8 +55,8 @@ const Alias kAliases[] = {
     {"KaiTi", kSong},
     {"\xba\xda\xcc\xe5", kHei}, // 黑体
     {"SimHei", kHei},
-    {"\xce\xa2\xc8\xed\xd1\xc5\xba\xda", kHei}, // 微软雅黑
-    {"Microsoft YaHei", kHei},
+    {"\xce\xa2\xc8\xed\xd1\xc5\xba\xda", kYaHei}, // 微软雅黑
+    {"Microsoft YaHei", kYaHei},
     {"Arial", "Liberation Sans"},
     {"Helvetica", "Liberation Sans"},
     {"MS Sans Serif", "Liberation Sans"},
@@ -153,6 +158,11 @@ struct FontFace {
     int strikeoutSize = 0;
     int weight = 400;    // as GetTextMetricsA reports it: 700 for bold faces and synthesised bold
     int os2Weight = 400; // usWeightClass of the face itself
+    // Whether the face brings hinting programs of its own. Faces without would be fitted to the
+    // pixels by FreeType's auto-hinter, which at small sizes of one-bit pixels erases whole strokes of
+    // Chinese glyphs (and is most of what measuring a new glyph costs), so their one-bit glyphs and
+    // metrics are unhinted.
+    bool nativeHinting = false;
 
     ~FontFace() {
         if (outline)
@@ -268,6 +278,10 @@ std::shared_ptr<FontFace> LoadFace(const FaceKey& key, const std::string& family
         face->underlineThickness = face->unitsPerEm / 20;
     }
     face->maxWidth = static_cast<int>(ft->bbox.xMax - ft->bbox.xMin);
+    FT_ULong fpgm = 0, prep = 0;
+    FT_Load_Sfnt_Table(ft, TTAG_fpgm, 0, nullptr, &fpgm);
+    FT_Load_Sfnt_Table(ft, TTAG_prep, 0, nullptr, &prep);
+    face->nativeHinting = fpgm > 0 || prep > 0;
 
     // A slant is synthesised on outlines only, so such a face leaves its bitmap strikes aside.
     face->cairo = cairo_ft_font_face_create_for_ft_face(ft, key.synthOblique ? FT_LOAD_NO_BITMAP : 0);
@@ -385,18 +399,49 @@ std::shared_ptr<FontFace> MatchFamily(const std::string& family, bool bold, bool
     return result;
 }
 
-// A copy of the font options of image surfaces, which Cairo merges into the options of every font
-// that draws on one. Fonts made with these options are the very fonts that Cairo draws with on our
-// image devices, so that a context keeps the font it is given instead of looking up its own.
-cairo_font_options_t* ImageFontOptions() {
-    static cairo_font_options_t* const image = [] {
-        cairo_font_options_t* o = cairo_font_options_create();
-        cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
-        cairo_surface_get_font_options(s, o);
-        cairo_surface_destroy(s);
-        return o;
+// Font options start from a copy of those of image surfaces, which Cairo merges into the options of
+// every font that draws on one: fonts made with them are the very fonts that Cairo draws with on our
+// image devices, so that a context keeps the font it is given instead of looking up its own. Made
+// once; every font shares them.
+cairo_font_options_t* ImageFontOptions(cairo_antialias_t antialias, cairo_hint_style_t hinting) {
+    cairo_font_options_t* o = cairo_font_options_create();
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
+    cairo_surface_get_font_options(s, o);
+    cairo_surface_destroy(s);
+    cairo_font_options_set_antialias(o, antialias);
+    cairo_font_options_set_hint_style(o, hinting);
+    cairo_font_options_set_hint_metrics(o, CAIRO_HINT_METRICS_ON);
+    return o;
+}
+
+// Metrics, and one-bit drawing: whole-pixel advances, faces with hinting programs of their own fully
+// hinted by them, others unhinted (FontFace::nativeHinting), their ink boxes and advances rounded
+// outwards and to the nearest pixel.
+const cairo_font_options_t* MonoOptions(const FontFace& face) {
+    static const cairo_font_options_t* const hinted =
+        ImageFontOptions(CAIRO_ANTIALIAS_NONE, CAIRO_HINT_STYLE_FULL);
+    static const cairo_font_options_t* const unhinted =
+        ImageFontOptions(CAIRO_ANTIALIAS_NONE, CAIRO_HINT_STYLE_NONE);
+    return face.nativeHinting ? hinted : unhinted;
+}
+
+// Smoothed drawing: greyscale coverage, light hinting.
+const cairo_font_options_t* SmoothOptions() {
+    static const cairo_font_options_t* const o =
+        ImageFontOptions(CAIRO_ANTIALIAS_GRAY, CAIRO_HINT_STYLE_SLIGHT);
+    return o;
+}
+
+// Pages keep the glyphs' own shapes: no hinting, which fits outlines to whole pixels of the size
+// asked for and would bend them at small sizes. Positions are the layout's anyway.
+const cairo_font_options_t* PageOptions() {
+    static const cairo_font_options_t* const o = [] {
+        cairo_font_options_t* p = cairo_font_options_create();
+        cairo_font_options_set_hint_style(p, CAIRO_HINT_STYLE_NONE);
+        cairo_font_options_set_hint_metrics(p, CAIRO_HINT_METRICS_OFF);
+        return p;
     }();
-    return cairo_font_options_copy(image);
+    return o;
 }
 
 // Font cache per request. Fonts are shared with the handles that hold them, so dropping the cache
@@ -451,19 +496,16 @@ TextFont::TextFont(const FontRequest& req) : request_(req) {
 }
 
 TextFont::~TextFont() {
-    for (size_t i = 0; i < scaled_.size(); ++i) {
-        if (orientScaled_[i])
-            cairo_scaled_font_destroy(orientScaled_[i]);
-        if (drawScaled_[i] && drawScaled_[i] != scaled_[i])
-            cairo_scaled_font_destroy(drawScaled_[i]);
-        if (scaled_[i])
-            cairo_scaled_font_destroy(scaled_[i]);
+    for (std::atomic<CharGlyph*>& page : pages_)
+        delete[] page.load(std::memory_order_relaxed);
+    for (size_t k = 0; k < drawn_.size(); ++k) {
+        cairo_scaled_font_t* f = drawn_[k].load(std::memory_order_relaxed);
+        if (f && f != scaled_[k % scaled_.size()])
+            cairo_scaled_font_destroy(f);
     }
-    for (cairo_scaled_font_t* f : pageScaled_)
+    for (cairo_scaled_font_t* f : scaled_)
         if (f)
             cairo_scaled_font_destroy(f);
-    if (options_)
-        cairo_font_options_destroy(options_);
 }
 
 bool TextFont::Init() {
@@ -552,33 +594,51 @@ bool TextFont::Init() {
     hasOrientation_ = (orient - esc) % 3600 != 0;
     cairo_matrix_init_rotate(&turn, -orient * (3.14159265358979323846 / 1800.0));
     cairo_matrix_multiply(&orientMatrix_, &fontMatrix_, &turn);
-    options_ = ImageFontOptions();
-    cairo_font_options_set_antialias(options_, CAIRO_ANTIALIAS_NONE);
-    cairo_font_options_set_hint_metrics(options_, CAIRO_HINT_METRICS_ON);
-    cairo_font_options_set_hint_style(options_, CAIRO_HINT_STYLE_FULL);
     scaled_.assign(faces_.size(), nullptr);
-    drawScaled_.assign(faces_.size(), nullptr);
-    orientScaled_.assign(faces_.size(), nullptr);
-    pageScaled_.assign(2 * faces_.size(), nullptr);
+    drawn_ = std::vector<std::atomic<cairo_scaled_font_t*>>(kGlyphModes * 2 * faces_.size());
     // Fallback faces get their sizes when a character first needs them: sizing a hinted face runs
     // its programs, which is most of what a new font costs.
     return EnsureFace(0);
 }
 
 bool TextFont::EnsureFace(size_t i) {
-    if (scaled_[i])
-        return cairo_scaled_font_status(scaled_[i]) == CAIRO_STATUS_SUCCESS;
-    cairo_matrix_t identity;
-    cairo_matrix_init_identity(&identity);
-    cairo_font_face_t* face = faces_[i]->cairo;
-    scaled_[i] = cairo_scaled_font_create(face, &fontMatrix_, &identity, options_);
-    drawScaled_[i] =
-        angle_ == 0.0 ? scaled_[i] : cairo_scaled_font_create(face, &drawMatrix_, &identity, options_);
-    if (hasOrientation_)
-        orientScaled_[i] = cairo_scaled_font_create(face, &orientMatrix_, &identity, options_);
-    return cairo_scaled_font_status(scaled_[i]) == CAIRO_STATUS_SUCCESS &&
-           cairo_scaled_font_status(drawScaled_[i]) == CAIRO_STATUS_SUCCESS &&
-           (!hasOrientation_ || cairo_scaled_font_status(orientScaled_[i]) == CAIRO_STATUS_SUCCESS);
+    if (!scaled_[i]) {
+        cairo_matrix_t identity;
+        cairo_matrix_init_identity(&identity);
+        scaled_[i] =
+            cairo_scaled_font_create(faces_[i]->cairo, &fontMatrix_, &identity, MonoOptions(*faces_[i]));
+    }
+    return cairo_scaled_font_status(scaled_[i]) == CAIRO_STATUS_SUCCESS;
+}
+
+cairo_scaled_font_t* TextFont::DrawFont(size_t i, GlyphMode mode, bool oriented) {
+    std::atomic<cairo_scaled_font_t*>& slot =
+        drawn_[(static_cast<size_t>(mode) * 2 + (oriented ? 1 : 0)) * faces_.size() + i];
+    cairo_scaled_font_t* f = slot.load(std::memory_order_acquire);
+    if (f)
+        return f;
+    std::lock_guard<std::mutex> lock(glyphMutex_);
+    f = slot.load(std::memory_order_relaxed);
+    if (f)
+        return f;
+    const cairo_matrix_t* matrix = oriented ? &orientMatrix_ : &drawMatrix_;
+    if (mode == GlyphMode::Mono && !oriented && angle_ == 0.0) {
+        f = scaled_[i]; // the metrics font draws unturned one-bit text itself
+    } else {
+        cairo_matrix_t identity;
+        cairo_matrix_init_identity(&identity);
+        cairo_font_face_t* face = faces_[i]->cairo;
+        const cairo_font_options_t* options = MonoOptions(*faces_[i]);
+        if (mode == GlyphMode::Smooth) {
+            options = SmoothOptions();
+        } else if (mode == GlyphMode::Page) {
+            face = OutlineFace(*faces_[i]);
+            options = PageOptions();
+        }
+        f = cairo_scaled_font_create(face, matrix, &identity, options);
+    }
+    slot.store(f, std::memory_order_release);
+    return f;
 }
 
 GlyphInfo TextFont::Compute(char32_t code) {
@@ -667,30 +727,54 @@ int ClampPen(int64_t pen) {
 
 } // namespace
 
+const CharGlyph& TextFont::FillDouble(const unsigned char* s, int avail) {
+    CharGlyph* page = pages_[s[0]].load(std::memory_order_acquire);
+    if (!page) {
+        std::lock_guard<std::mutex> lock(glyphMutex_);
+        page = pages_[s[0]].load(std::memory_order_relaxed);
+        if (!page) {
+            page = new CharGlyph[256];
+            pages_[s[0]].store(page, std::memory_order_release);
+        }
+    }
+    CharGlyph& slot = page[s[1]];
+    return slot.ready.load(std::memory_order_acquire) ? slot : FillChar(slot, s, avail);
+}
+
+const CharGlyph& TextFont::FillChar(CharGlyph& slot, const unsigned char* s, int avail) {
+    std::lock_guard<std::mutex> lock(glyphMutex_);
+    if (!slot.ready.load(std::memory_order_relaxed)) {
+        const GbkChar ch = Decode(s, avail);
+        slot.code = ch.code;
+        slot.glyph = GlyphLocked(ch.code);
+        slot.ready.store(true, std::memory_order_release);
+    }
+    return slot;
+}
+
 int TextFont::Layout(const unsigned char* text, int len, const TextSpacing& sp,
                      std::vector<PlacedGlyph>& out) {
     out.clear();
-    std::lock_guard<std::mutex> lock(glyphMutex_);
     BreakSpreader breaks(sp);
     int64_t pen = 0;
     for (int i = 0; i < len;) {
-        const GbkChar ch = Decode(text + i, len - i);
-        const GlyphInfo& g = GlyphLocked(ch.code);
-        out.push_back({g.index, g.face, ClampPen(pen), i, ch.bytes, ch.code});
-        pen += int64_t{g.advance()} + sp.charExtra + breaks.Next(ch.code);
-        i += ch.bytes;
+        int bytes;
+        const CharGlyph& ch = CharAt(text + i, len - i, bytes);
+        out.push_back({ch.glyph.index, ch.glyph.face, ClampPen(pen), i, bytes, ch.code});
+        pen += int64_t{ch.glyph.advance()} + sp.charExtra + breaks.Next(ch.code);
+        i += bytes;
     }
     return ClampPen(pen);
 }
 
 int TextFont::Measure(const unsigned char* text, int len, const TextSpacing& sp) {
-    std::lock_guard<std::mutex> lock(glyphMutex_);
     BreakSpreader breaks(sp);
     int64_t pen = 0;
     for (int i = 0; i < len;) {
-        const GbkChar ch = Decode(text + i, len - i);
-        pen += int64_t{GlyphLocked(ch.code).advance()} + sp.charExtra + breaks.Next(ch.code);
-        i += ch.bytes;
+        int bytes;
+        const CharGlyph& ch = CharAt(text + i, len - i, bytes);
+        pen += int64_t{ch.glyph.advance()} + sp.charExtra + breaks.Next(ch.code);
+        i += bytes;
     }
     return ClampPen(pen);
 }
@@ -714,30 +798,11 @@ __attribute__((noinline)) GlyphRuns& ThreadGlyphRuns() {
 
 } // namespace
 
-cairo_scaled_font_t* TextFont::PageFont(size_t i, bool oriented) {
-    std::lock_guard<std::mutex> lock(glyphMutex_);
-    cairo_scaled_font_t*& f = pageScaled_[2 * i + (oriented ? 1 : 0)];
-    if (!f) {
-        // Pages keep the glyphs' own shapes: no hinting, which fits outlines to whole pixels of the
-        // size asked for and would bend them at small sizes. Positions are the layout's anyway.
-        cairo_font_options_t* page = cairo_font_options_create();
-        cairo_font_options_set_hint_style(page, CAIRO_HINT_STYLE_NONE);
-        cairo_font_options_set_hint_metrics(page, CAIRO_HINT_METRICS_OFF);
-        cairo_matrix_t identity;
-        cairo_matrix_init_identity(&identity);
-        f = cairo_scaled_font_create(OutlineFace(*faces_[i]), oriented ? &orientMatrix_ : &drawMatrix_,
-                                     &identity, page);
-        cairo_font_options_destroy(page);
-    }
-    return f;
-}
-
 void TextFont::DrawGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, double rx, double ry,
-                          double x0, double baseline, bool oriented, bool onPage, bool withText) {
+                          double x0, double baseline, bool oriented, GlyphMode mode, bool withText) {
     // Text space (x, y) maps to (rx + x·cos + y·sin, ry − x·sin + y·cos) on the y-down device. Runs
     // of one face go out together.
     oriented = oriented && hasOrientation_;
-    const std::vector<cairo_scaled_font_t*>& fonts = oriented ? orientScaled_ : drawScaled_;
     GlyphRuns& runs = ThreadGlyphRuns();
     std::vector<cairo_glyph_t>& run = runs.glyphs;
     std::vector<cairo_text_cluster_t>& clusters = runs.clusters;
@@ -760,7 +825,7 @@ void TextFont::DrawGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, d
             }
             ++end;
         }
-        cairo_set_scaled_font(cr, onPage ? PageFont(face, oriented) : fonts[face]);
+        cairo_set_scaled_font(cr, DrawFont(face, mode, oriented));
         if (withText)
             cairo_show_text_glyphs(cr, utf8.data(), static_cast<int>(utf8.size()), run.data(),
                                    static_cast<int>(run.size()), clusters.data(),

@@ -24,12 +24,19 @@
 // Horizontal metrics are the hinted, integer glyph advances of the unrotated font, split GDI-like into
 // A (left bearing), B (ink width) and C (right bearing, advance − A − B). Measuring and drawing walk the
 // same advances, so extents, ABC widths and ink agree.
+//
+// Metrics come from one font per face and size whatever the glyphs are drawn with: the one-bit font
+// (a face with hinting programs of its own fully hinted by them, a face without unhinted), embedded
+// bitmap strikes used where the face has one for the size (their advances are the strike's). The
+// rendering mode (GlyphMode) only changes how the glyphs placed at those advances become pixels, so
+// extents, ABC widths and cells are the same in every mode.
 #pragma once
 
 #include <cairo.h>
 
 #include "platform/posix/text_gbk.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -72,6 +79,13 @@ struct GlyphInfo {
     int advance() const { return a + b + c; }
 };
 
+// A character's glyph found by the bytes of the character, with its code point.
+struct CharGlyph {
+    GlyphInfo glyph;
+    char32_t code = 0;
+    std::atomic<bool> ready{false}; // set, with release, once glyph and code are filled in
+};
+
 struct FontMetrics {
     int height = 0; // cell height = ascent + descent
     int ascent = 0;
@@ -97,6 +111,20 @@ struct TextSpacing {
     int breakExtra = 0;
     int breakCount = 0;
 };
+
+// How placed glyphs become pixels; the device and the LOGFONTA's quality choose it.
+enum class GlyphMode : uint8_t {
+    // Image devices at every quality but NONANTIALIASED_QUALITY, as Windows draws text by default:
+    // greyscale coverage, light hinting (vertical only, which fits stems and bars to the pixel rows
+    // without erasing strokes), a face's bitmap strike where it has one for the size.
+    Smooth,
+    // NONANTIALIASED_QUALITY and one-bit devices: one-bit pixels, full hinting, strikes.
+    Mono,
+    // PDF and SVG pages: the unhinted outlines of the faces, never their strikes (a glyph that only
+    // exists as a strike at the size would reach the page as its bitmap traced into a path).
+    Page,
+};
+constexpr int kGlyphModes = 3;
 
 // One placed glyph of a laid-out text, in text space.
 struct PlacedGlyph {
@@ -144,11 +172,10 @@ public:
     // (x0, baseline) in text space. The glyphs are placed here, in device pixels, and drawn with
     // fonts that carry their turn in the font matrix, so cr's transform must be the DC's base one
     // (device pixels); cr's current source is used. Glyphs turn with the line, or by the font's
-    // orientation when `oriented` (GDI's advanced graphics mode). onPage draws with the outlines of
-    // the faces, never their bitmap strikes (for PDF and SVG pages). withText hands the characters
-    // to targets that keep text (PDF), so that the text can be extracted again.
+    // orientation when `oriented` (GDI's advanced graphics mode). withText hands the characters to
+    // targets that keep text (PDF), so that the text can be extracted again.
     void DrawGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, double rx, double ry, double x0,
-                    double baseline, bool oriented, bool onPage, bool withText);
+                    double baseline, bool oriented, GlyphMode mode, bool withText);
 
 private:
     friend std::shared_ptr<TextFont> ResolveFont(const FontRequest& req);
@@ -156,28 +183,44 @@ private:
     bool Init();
     GlyphInfo Compute(char32_t code);
     bool EnsureFace(size_t i);
-    cairo_scaled_font_t* PageFont(size_t i, bool oriented);
+    cairo_scaled_font_t* DrawFont(size_t i, GlyphMode mode, bool oriented);
     const GlyphInfo& GlyphLocked(char32_t code);
+    // The glyph of the character at s[0] of a text with avail (>= 1) bytes left, and its bytes (as
+    // Decode takes them: a lead byte 0x81-0xFE with a trail byte 0x40-0xFE other than 0x7F is one
+    // character, every other byte one by itself).
+    const CharGlyph& CharAt(const unsigned char* s, int avail, int& bytes) {
+        const unsigned char b0 = s[0];
+        bytes = 1;
+        if (ansi_ || b0 < 0x81 || b0 == 0xFF) {
+            CharGlyph& slot = single_[b0];
+            return slot.ready.load(std::memory_order_acquire) ? slot : FillChar(slot, s, avail);
+        }
+        if (avail < 2 || s[1] < 0x40 || s[1] == 0x7F || s[1] == 0xFF)
+            return loneLead_.ready.load(std::memory_order_acquire) ? loneLead_ : FillChar(loneLead_, s, 1);
+        bytes = 2;
+        CharGlyph* page = pages_[b0].load(std::memory_order_acquire);
+        if (page && page[s[1]].ready.load(std::memory_order_acquire))
+            return page[s[1]];
+        return FillDouble(s, avail);
+    }
+    const CharGlyph& FillChar(CharGlyph& slot, const unsigned char* s, int avail);
+    const CharGlyph& FillDouble(const unsigned char* s, int avail);
 
     FontRequest request_;
     FontMetrics metrics_;
     std::string family_;
     double angle_ = 0;
     std::vector<std::shared_ptr<FontFace>> faces_;
-    // Per face slot, made on first use (EnsureFace): unrotated (metrics), turned by the escapement
-    // (drawing; the metrics font itself when unturned), and turned by the orientation (drawing in
-    // GM_ADVANCED, only when it differs). Turns are in the font matrix; the fonts' CTM is the identity.
+    // The metrics font of each face slot (unrotated, see the header), made when a character first
+    // needs the face (EnsureFace). Its turns are in the font matrix; the fonts' CTM is the identity.
     std::vector<cairo_scaled_font_t*> scaled_;
-    std::vector<cairo_scaled_font_t*> drawScaled_;
-    std::vector<cairo_scaled_font_t*> orientScaled_;
-    // Drawing fonts of pages, from the outline-only faces, made on first use: per face slot, turned
-    // by the escapement and by the orientation.
-    std::vector<cairo_scaled_font_t*> pageScaled_;
+    // Drawing fonts, made on first use: per mode, turned by the escapement or by the orientation
+    // (drawn in GM_ADVANCED, when it differs), per face slot. Read without the lock once made.
+    std::vector<std::atomic<cairo_scaled_font_t*>> drawn_;
     cairo_matrix_t fontMatrix_{};
     cairo_matrix_t drawMatrix_{};
     cairo_matrix_t orientMatrix_{};
     double cos_ = 1.0, sin_ = 0.0; // of the escapement
-    cairo_font_options_t* options_ = nullptr;
     bool hasOrientation_ = false;
     bool ansi_ = false;
     // Glyph metrics filled in on first use. A font is shared by every handle with the same LOGFONTA,
@@ -185,6 +228,13 @@ private:
     std::mutex glyphMutex_;
     GlyphInfo ascii_[128];
     std::unordered_map<char32_t, GlyphInfo> others_;
+    // The same glyphs by the bytes of their characters, which measuring and drawing look up without
+    // decoding and without the lock once filled (CharAt): single-byte characters by their byte,
+    // double-byte ones in pages of 256 by their trail byte, one page per lead byte made on first use,
+    // and a lead byte without a trail byte (always the replacement character).
+    CharGlyph single_[256];
+    std::atomic<CharGlyph*> pages_[256] = {};
+    CharGlyph loneLead_;
 };
 
 // The cached font for a request; never null (a request that matches nothing gets a default face).

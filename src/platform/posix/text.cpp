@@ -91,6 +91,17 @@ __attribute__((noinline)) std::vector<PlacedGlyph>& Scratch() {
     return glyphs;
 }
 
+// How the DC's text becomes pixels: pages keep outlines; one-bit devices (and their memory DCs) and
+// fonts that ask for NONANTIALIASED_QUALITY get one-bit glyphs; every other quality is smoothed
+// (ANTIALIASED_QUALITY and the ClearType qualities too, in grey).
+GlyphMode ModeOf(const Dc& dc) {
+    if (!dc.target->isImage)
+        return GlyphMode::Page;
+    if (dc.caps.bitsPixel == 1 || dc.st.font->lf.lfQuality == NONANTIALIASED_QUALITY)
+        return GlyphMode::Mono;
+    return GlyphMode::Smooth;
+}
+
 // Fills a text-space rectangle (x along the baseline, y down) with the current source.
 void FillBand(cairo_t* cr, double x, double y, double w, double h) {
     if (w <= 0 || h <= 0)
@@ -156,7 +167,6 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
     // The background band and the lines are filled in the escapement's frame; the glyphs are placed
     // in device pixels and drawn on the base state of the DC's Cairo context.
     const double angle = font.angle();
-    const double ca = std::cos(angle), sa = std::sin(angle);
     const FontRequest& r = font.request();
     const bool opaque = dc->st.bkMode == OPAQUE;
     auto fillBands = [&](bool background) {
@@ -187,7 +197,7 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
             const bool oriented = dc->st.graphicsMode == GM_ADVANCED;
             const bool withText =
                 !dc->target->isImage && cairo_surface_has_show_text_glyphs(dc->target->surface);
-            font.DrawGlyphs(cr, glyphs, rx, ry, x0, baseline, oriented, !dc->target->isImage, withText);
+            font.DrawGlyphs(cr, glyphs, rx, ry, x0, baseline, oriented, ModeOf(*dc), withText);
             cairoBaseDone(*dc);
         }
     }
@@ -198,8 +208,8 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
     // its start; centred text leaves it where it was.
     if (updateCp && (align & TA_CENTER) != TA_CENTER) {
         const double dx = (align & TA_CENTER) == TA_RIGHT ? -width : width;
-        double px = rx + dx * ca;
-        double py = ry - dx * sa;
+        double px = rx + dx * std::cos(angle);
+        double py = ry - dx * std::sin(angle);
         toLogical(*dc, px, py);
         if (std::isfinite(px) && std::isfinite(py)) {
             dc->st.pos.x = static_cast<LONG>(std::lround(px));
