@@ -1,5 +1,5 @@
-// Ratios that hold on a busy machine: the variants of a comparison take turns within each round, each
-// running whole passes for at least a minimum of thread CPU time, and the ratio is taken per round.
+// Ratios that hold on a busy machine: the variants of a comparison take turns pass by pass within
+// each round until each has run for a minimum of thread CPU time, and the ratio is taken per round.
 // Load that comes and goes then hits both sides of a ratio alike; the median of the rounds and their
 // spread (lowest and highest) are what a benchmark reports.
 #pragma once
@@ -26,23 +26,31 @@ inline double ThreadCpuSeconds() {
     return static_cast<double>(ts.tv_sec) + ts.tv_nsec * 1e-9;
 }
 
-// Nanoseconds per item of every variant in every round: result[variant][round].
+// Nanoseconds per item of every variant in every round: result[variant][round]. Within a round the
+// variants alternate pass by pass until each has run for minSeconds, so that a change of load during
+// the round falls on all of them alike.
 inline std::vector<std::vector<double>> TimeInRounds(const std::vector<RoundVariant>& variants,
                                                      int rounds = 5, double minSeconds = 0.5) {
-    std::vector<std::vector<double>> ns(variants.size());
+    const size_t n = variants.size();
+    std::vector<std::vector<double>> ns(n);
     for (const RoundVariant& v : variants)
         v.pass(); // warm the caches and any lazily built data
     for (int r = 0; r < rounds; ++r) {
-        for (size_t i = 0; i < variants.size(); ++i) {
-            long long items = 0;
-            const double t0 = ThreadCpuSeconds();
-            double t = t0;
-            while (t - t0 < minSeconds) {
-                items += variants[i].pass();
-                t = ThreadCpuSeconds();
+        std::vector<double> seconds(n, 0);
+        std::vector<long long> items(n, 0);
+        for (bool more = true; more;) {
+            more = false;
+            for (size_t i = 0; i < n; ++i) {
+                if (seconds[i] >= minSeconds)
+                    continue;
+                const double t0 = ThreadCpuSeconds();
+                items[i] += variants[i].pass();
+                seconds[i] += ThreadCpuSeconds() - t0;
+                more = more || seconds[i] < minSeconds;
             }
-            ns[i].push_back((t - t0) * 1e9 / static_cast<double>(items > 0 ? items : 1));
         }
+        for (size_t i = 0; i < n; ++i)
+            ns[i].push_back(seconds[i] * 1e9 / static_cast<double>(items[i] > 0 ? items[i] : 1));
     }
     return ns;
 }
