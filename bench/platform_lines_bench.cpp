@@ -3,10 +3,15 @@
 // Bresenham loop writing the same pixels. One-pixel arcs: our Arc (curves flattened into the same
 // thin-line loop) against Cairo stroking the same arcs. Prints the ratios at the end.
 //
+// The ratio to the bare loop is measured apart, in five rounds in which the two take turns, each
+// drawing whole passes for at least half a second of CPU time (bench_rounds.h); its median and
+// spread are printed, after a check that both light exactly the same pixels.
+//
 // Segments start anywhere on the image and run 1 to 200 pixels in a random direction, kept inside
 // the image (the lengths of the pieces a drawing view produces: edges, dashes, arcs' chords). Arcs
 // have radii of 3 to 150 pixels and sweeps of 10 to 360 degrees, their circles inside the image.
 #include "bench_ratio.h"
+#include "bench_rounds.h"
 #include "platform/devices.h"
 #include "platform/win32.h"
 
@@ -77,24 +82,6 @@ const std::vector<ArcSpec>& arcs() {
     return list;
 }
 
-void BM_GdiLineTo(benchmark::State& state) {
-    auto dev = draft2d::Device::CreateImage(kWidth, kHeight);
-    HDC dc = dev->GetDC();
-    HPEN pen = CreatePen(PS_SOLID, 1, RGB(200, 0, 0));
-    HGDIOBJ old = SelectObject(dc, pen);
-    const auto& segs = segments();
-    for (auto _ : state) {
-        for (const Segment& s : segs) {
-            MoveToEx(dc, s.x0, s.y0, nullptr);
-            LineTo(dc, s.x1, s.y1);
-        }
-    }
-    state.SetItemsProcessed(state.iterations() * kSegments);
-    benchmark::DoNotOptimize(dev->GetPixel(0, 0));
-    SelectObject(dc, old);
-    DeleteObject(pen);
-}
-
 struct CairoImage {
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight);
     cairo_t* cr = cairo_create(surface);
@@ -139,44 +126,125 @@ void BM_CairoBatched(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kSegments);
 }
 
-// The least work that lights the same pixels: Bresenham into a plain buffer, no checks.
-void BM_BareBresenham(benchmark::State& state) {
-    std::vector<uint32_t> buf(static_cast<size_t>(kWidth) * kHeight, 0xFFFFFFFFu);
-    const auto& segs = segments();
-    const uint32_t color = 0xFFC80000u;
-    for (auto _ : state) {
-        uint32_t* px = buf.data();
-        for (const Segment& s : segs) {
-            const int dx = std::abs(s.x1 - s.x0), dy = std::abs(s.y1 - s.y0);
-            const int sx = s.x1 >= s.x0 ? 1 : -1, sy = s.y1 >= s.y0 ? kWidth : -kWidth;
-            uint32_t* p = px + s.y0 * kWidth + s.x0;
-            if (dx >= dy) {
-                int err = 2 * dy - dx;
-                for (int i = 0; i < dx; ++i) {
-                    *p = color;
-                    if (err > 0) {
-                        p += sy;
-                        err -= 2 * dx;
-                    }
-                    err += 2 * dy;
-                    p += sx;
-                }
-            } else {
-                int err = 2 * dx - dy;
-                for (int i = 0; i < dy; ++i) {
-                    *p = color;
-                    if (err > 0) {
-                        p += sx;
-                        err -= 2 * dy;
-                    }
-                    err += 2 * dx;
+// Where a segment passes exactly between two pixels, GDI takes the pixel that keeps the line the same
+// whichever way it is drawn: towards the minor direction in octants 3, 5, 6 and 8 (counted
+// counter-clockwise from +x, y down). As a bias added to the decision variable once per segment.
+int TieBias(int dx, int dy) {
+    int octant;
+    if (dy > 0)
+        octant = dx > 0 ? (dx > dy ? 1 : 2) : (-dx > dy ? 4 : 3);
+    else
+        octant = dx < 0 ? (-dx > -dy ? 5 : 6) : (dx > -dy ? 8 : 7);
+    return (octant == 3 || octant == 5 || octant == 6 || octant == 8) ? 1 : 0;
+}
+
+// The least work that lights the same pixels: Bresenham into a plain buffer, no checks; one pixel
+// per column of the major axis, the first drawn and the last not.
+void BareLines(uint32_t* px, uint32_t color) {
+    for (const Segment& s : segments()) {
+        const int dx = std::abs(s.x1 - s.x0), dy = std::abs(s.y1 - s.y0);
+        const int sx = s.x1 >= s.x0 ? 1 : -1, sy = s.y1 >= s.y0 ? kWidth : -kWidth;
+        const int bias = (dx | dy) ? TieBias(s.x1 - s.x0, s.y1 - s.y0) : 0;
+        uint32_t* p = px + s.y0 * kWidth + s.x0;
+        if (dx >= dy) {
+            int err = 2 * dy - dx + bias;
+            for (int i = 0; i < dx; ++i) {
+                *p = color;
+                if (err > 0) {
                     p += sy;
+                    err -= 2 * dx;
                 }
+                err += 2 * dy;
+                p += sx;
+            }
+        } else {
+            int err = 2 * dx - dy + bias;
+            for (int i = 0; i < dy; ++i) {
+                *p = color;
+                if (err > 0) {
+                    p += sx;
+                    err -= 2 * dy;
+                }
+                err += 2 * dx;
+                p += sy;
             }
         }
+    }
+}
+
+constexpr uint32_t kBareColor = 0xFFC80000u; // RGB(200, 0, 0) as a pixel word
+
+void GdiLines(HDC dc) {
+    for (const Segment& s : segments()) {
+        MoveToEx(dc, s.x0, s.y0, nullptr);
+        LineTo(dc, s.x1, s.y1);
+    }
+}
+
+void BM_BareBresenham(benchmark::State& state) {
+    std::vector<uint32_t> buf(static_cast<size_t>(kWidth) * kHeight, 0xFFFFFFFFu);
+    for (auto _ : state) {
+        BareLines(buf.data(), kBareColor);
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * kSegments);
+}
+
+void BM_GdiLineTo(benchmark::State& state) {
+    auto dev = draft2d::Device::CreateImage(kWidth, kHeight);
+    HDC dc = dev->GetDC();
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(200, 0, 0));
+    HGDIOBJ old = SelectObject(dc, pen);
+    for (auto _ : state)
+        GdiLines(dc);
+    state.SetItemsProcessed(state.iterations() * kSegments);
+    benchmark::DoNotOptimize(dev->GetPixel(0, 0));
+    SelectObject(dc, old);
+    DeleteObject(pen);
+}
+
+// FNV-1a of the colours (the low 24 bits) of a width x height block of pixel words.
+uint64_t PixelHash(const uint32_t* px, int strideWords) {
+    uint64_t h = 1469598103934665603ull;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            h ^= px[static_cast<size_t>(y) * strideWords + x] & 0xFFFFFFu;
+            h *= 1099511628211ull;
+        }
+    return h;
+}
+
+// The ratio LineTo / bare loop in rounds (see the top of the file); false when the two light
+// different pixels.
+bool MeasureLineToAgainstBareLoop() {
+    std::vector<uint32_t> buf(static_cast<size_t>(kWidth) * kHeight, 0xFFFFFFFFu);
+    auto dev = draft2d::Device::CreateImage(kWidth, kHeight);
+    HDC dc = dev->GetDC();
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(200, 0, 0));
+    HGDIOBJ old = SelectObject(dc, pen);
+    BareLines(buf.data(), kBareColor);
+    GdiLines(dc);
+    const uint64_t bareHash = PixelHash(buf.data(), kWidth);
+    const uint64_t gdiHash = PixelHash(dev->GetPixels(), dev->GetStride() / 4);
+    std::printf("\npixels of the %d segments: bare loop %016llx, LineTo %016llx: %s\n", kSegments,
+                static_cast<unsigned long long>(bareHash), static_cast<unsigned long long>(gdiHash),
+                bareHash == gdiHash ? "the same" : "DIFFERENT");
+    const auto ns = draft2d::bench::TimeInRounds({{"bare",
+                                                   [&] {
+                                                       BareLines(buf.data(), kBareColor);
+                                                       benchmark::ClobberMemory();
+                                                       return static_cast<long long>(kSegments);
+                                                   }},
+                                                  {"LineTo", [&] {
+                                                       GdiLines(dc);
+                                                       return static_cast<long long>(kSegments);
+                                                   }}});
+    std::printf("  bare loop %.1f ns, MoveToEx+LineTo %.1f ns a segment (medians of the rounds)\n",
+                draft2d::bench::Median(ns[0]), draft2d::bench::Median(ns[1]));
+    draft2d::bench::PrintRoundRatio("gdi / bare loop", draft2d::bench::RoundRatios(ns[1], ns[0]), "<= 1.2");
+    SelectObject(dc, old);
+    DeleteObject(pen);
+    return bareHash == gdiHash;
 }
 
 // Arc with the ellipse's box and the rays through the arc's ends.
@@ -226,17 +294,23 @@ BENCHMARK(BM_CairoArc)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    return draft2d::bench::RunAndPrintRatios(argc, argv, [](const draft2d::bench::RatioReporter& times) {
-        const double gdi = times.Time("BM_GdiLineTo"), perSegment = times.Time("BM_CairoPerSegment");
-        const double batched = times.Time("BM_CairoBatched"), bare = times.Time("BM_BareBresenham");
-        if (gdi > 0 && perSegment > 0 && batched > 0 && bare > 0) {
-            std::printf("\n%d one-pixel segments on %d x %d:\n", kSegments, kWidth, kHeight);
-            std::printf("  gdi / faster cairo  = %.3f  (target <= 0.5)\n",
-                        gdi / std::min(perSegment, batched));
-            std::printf("  gdi / bare loop     = %.3f  (target <= 3)\n", gdi / bare);
-        }
-        const double gdiArc = times.Time("BM_GdiArc"), cairoArc = times.Time("BM_CairoArc");
-        if (gdiArc > 0 && cairoArc > 0)
-            std::printf("%d one-pixel arcs: gdi / cairo = %.3f\n", kArcs, gdiArc / cairoArc);
-    });
+    bool samePixels = true;
+    const int status =
+        draft2d::bench::RunAndPrintRatios(argc, argv, [&](const draft2d::bench::RatioReporter& times) {
+            const double gdi = times.Time("BM_GdiLineTo"), perSegment = times.Time("BM_CairoPerSegment");
+            const double batched = times.Time("BM_CairoBatched"), bare = times.Time("BM_BareBresenham");
+            if (gdi > 0 && perSegment > 0 && batched > 0 && bare > 0) {
+                std::printf("\n%d one-pixel segments on %d x %d:\n", kSegments, kWidth, kHeight);
+                std::printf("  gdi / faster cairo  = %.3f  (target <= 0.5)\n",
+                            gdi / std::min(perSegment, batched));
+                std::printf("  gdi / bare loop     = %.3f  (one run each, see the rounds below)\n",
+                            gdi / bare);
+            }
+            const double gdiArc = times.Time("BM_GdiArc"), cairoArc = times.Time("BM_CairoArc");
+            if (gdiArc > 0 && cairoArc > 0)
+                std::printf("%d one-pixel arcs: gdi / cairo = %.3f\n", kArcs, gdiArc / cairoArc);
+            if (gdi > 0 && bare > 0)
+                samePixels = MeasureLineToAgainstBareLoop();
+        });
+    return status != 0 ? status : samePixels ? 0 : 1;
 }

@@ -89,6 +89,10 @@ DRAFT2D_EXPORT GdiObjectCounts GetGdiObjectCounts();
 // assert on traces skip themselves then.
 DRAFT2D_EXPORT bool IsCallTraceAvailable();
 
+// Whether the system's GDI is Wine's: tests of Windows' own rules skip the few checks where Wine
+// does otherwise than Windows. False on Windows and with our own GDI.
+DRAFT2D_EXPORT bool IsWineGdi();
+
 // Number of states saved with SaveDC on any device context and not yet restored; -1 for a bad DC.
 DRAFT2D_EXPORT int GetSaveDCDepth(HDC hdc);
 

@@ -24,7 +24,7 @@ struct Device::Impl {
 
     ~Impl() {
         // Memory DCs made from this device may outlive it and still share the trace: stop it.
-        trace->on = false;
+        trace->setOn(false);
         deleteDeviceDc(dc);
         if (isVector() && !finished && surf.surface)
             cairo_surface_finish(surf.surface);
@@ -239,10 +239,10 @@ bool Device::Finish() {
 }
 
 void Device::EnableTrace(bool on) {
-    impl_->trace->on = on;
+    impl_->trace->setOn(on);
 }
 bool Device::IsTraceEnabled() const {
-    return impl_->trace->on;
+    return impl_->trace->on();
 }
 std::vector<std::string> Device::GetTrace() const {
     return impl_->trace->lines;
@@ -265,6 +265,10 @@ int Device::GetSaveDepth() const {
 
 bool IsCallTraceAvailable() {
     return true;
+}
+
+bool IsWineGdi() {
+    return false;
 }
 
 COLORREF GetBitmapPixel(HBITMAP bitmap, int x, int y) {

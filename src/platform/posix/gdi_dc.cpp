@@ -17,17 +17,20 @@ Surface::~Surface() {
         cairo_surface_destroy(surface);
 }
 
-uint32_t* Surface::beginDirect() {
-    if (!isImage || !surface)
-        return nullptr;
-    if (cairoPending) {
-        cairo_surface_flush(surface);
-        cairoPending = false;
-    }
-    return reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(surface));
+void Surface::flushCairo() {
+    cairo_surface_flush(surface);
+    cairoPending = false;
 }
 
-int Surface::strideWords() const {
+uint32_t* Surface::findPixels() {
+    pixelsOf_ = surface;
+    pixels_ =
+        (isImage && surface) ? reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(surface)) : nullptr;
+    stride_ = findStride();
+    return pixels_;
+}
+
+int Surface::findStride() const {
     return (isImage && surface) ? cairo_image_surface_get_stride(surface) / 4 : 0;
 }
 
@@ -230,11 +233,21 @@ void flushStrokes(Dc& dc) {
     cairoDone(dc);
 }
 
+COLORREF paletteColor(unsigned index) {
+    // The twenty static colours of the default palette, as COLORREFs.
+    static const COLORREF entries[20] = {0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080, 0x808000,
+                                         0xC0C0C0, 0xC0DCC0, 0xF0CAA6, 0xF0FBFF, 0xA4A0A0, 0x808080, 0x0000FF,
+                                         0x00FF00, 0x00FFFF, 0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF};
+    return index < 20 ? entries[index] : entries[0];
+}
+
 void setSourceColor(cairo_t* cr, COLORREF c) {
+    c = drawnColor(c);
     cairo_set_source_rgb(cr, GetRValue(c) / 255.0, GetGValue(c) / 255.0, GetBValue(c) / 255.0);
 }
 
 void useSourceColor(cairo_t* cr, COLORREF c) {
+    c = drawnColor(c);
     const double r = GetRValue(c) / 255.0, g = GetGValue(c) / 255.0, b = GetBValue(c) / 255.0;
     double r0, g0, b0, a0;
     if (cairo_pattern_get_rgba(cairo_get_source(cr), &r0, &g0, &b0, &a0) == CAIRO_STATUS_SUCCESS && r0 == r &&
@@ -358,13 +371,28 @@ const char* ropName(DWORD rop) {
     }
 }
 
-// Restores an object saved by SaveDC if it is still the same live object, else the default.
+// The object a saved state names, if it is still the same live object, else the default. The object
+// selected now is alive (a selected object cannot be deleted), which spares the registry in the
+// usual case of a state restored with the objects it saved.
 template <typename T>
-T* stillLive(T* saved, uint64_t serial, T* fallback) {
-    GdiObject* o = lookupObject(saved);
-    if (o && o->serial == serial && o->kind == fallback->kind)
+T* stillLive(T* saved, uint64_t serial, T* current, T* (*fallback)(int), int fallbackIndex) {
+    if (saved == current && current && current->serial == serial)
         return saved;
-    return fallback;
+    T* def = fallback(fallbackIndex);
+    GdiObject* o = lookupObject(saved);
+    if (o && o->serial == serial && o->kind == def->kind)
+        return saved;
+    return def;
+}
+
+template <typename T>
+void reselect(T*& slot, T* obj) {
+    if (slot == obj)
+        return;
+    if (slot)
+        --slot->selectCount;
+    ++obj->selectCount;
+    slot = obj;
 }
 
 int roundInt(double v) {
@@ -375,19 +403,16 @@ int roundInt(double v) {
 
 extern "C" {
 
+// A saved state is the DC's state record (a few dozen bytes, copied as they are), the serials of its
+// objects and the path, which stays shared with the DC until one of them changes it.
 int WINAPI SaveDC(HDC hdc) {
     Dc* dc = lookupDc(hdc);
-    if (tracing(dc))
-        traceDc(*dc, "SaveDC()");
     if (!dc)
         return 0;
-    SavedDcState s;
-    s.st = dc->st;
-    s.penSerial = dc->st.pen ? dc->st.pen->serial : 0;
-    s.brushSerial = dc->st.brush ? dc->st.brush->serial : 0;
-    s.fontSerial = dc->st.font ? dc->st.font->serial : 0;
-    s.bitmapSerial = dc->st.bitmap ? dc->st.bitmap->serial : 0;
-    dc->saved.push_back(s);
+    if (tracing(dc))
+        traceCall(*dc, [&] { return "SaveDC()"; });
+    const bool withPath = dc->pathOpen || dc->pathReady;
+    dc->saved.emplace_back(dc->st, withPath ? dc->pathPts : nullptr, dc->pathOpen, dc->pathReady);
     return static_cast<int>(dc->saved.size());
 }
 
@@ -396,71 +421,64 @@ int WINAPI SaveDC(HDC hdc) {
 // are replaced by the DC's defaults.
 BOOL WINAPI RestoreDC(HDC hdc, int n) {
     Dc* dc = lookupDc(hdc);
-    if (tracing(dc))
-        traceDc(*dc, "RestoreDC(" + num(n) + ")");
-    if (!dc || n == 0)
+    if (!dc)
         return FALSE;
+    if (tracing(dc))
+        traceCall(*dc, [&] { return "RestoreDC(" + num(n) + ")"; });
     const int depth = static_cast<int>(dc->saved.size());
     const int level = n > 0 ? n : depth + n + 1;
-    if (level < 1 || level > depth)
+    if (n == 0 || level < 1 || level > depth)
         return FALSE;
-    SavedDcState s = dc->saved[static_cast<size_t>(level - 1)];
-    dc->saved.resize(static_cast<size_t>(level - 1));
-
-    Pen* pen = stillLive(s.st.pen, s.penSerial, stockPen(BLACK_PEN));
-    Brush* brush = stillLive(s.st.brush, s.brushSerial, stockBrush(WHITE_BRUSH));
-    Font* font = stillLive(s.st.font, s.fontSerial, stockFont(SYSTEM_FONT));
-    Bitmap* bitmap = nullptr;
+    SavedDcState& s = dc->saved[static_cast<size_t>(level - 1)];
+    DcState& cur = dc->st;
+    Pen* pen = stillLive(s.st.pen, s.penSerial, cur.pen, stockPen, BLACK_PEN);
+    Brush* brush = stillLive(s.st.brush, s.brushSerial, cur.brush, stockBrush, WHITE_BRUSH);
+    Font* font = stillLive(s.st.font, s.fontSerial, cur.font, stockFont, SYSTEM_FONT);
+    Bitmap* bitmap = cur.bitmap;
     if (dc->dcKind == DcKind::Memory) {
-        bitmap = s.st.bitmap ? stillLive(s.st.bitmap, s.bitmapSerial, defaultBitmap()) : defaultBitmap();
+        auto bitmapDefault = [](int) { return defaultBitmap(); };
+        bitmap = s.st.bitmap ? stillLive<Bitmap>(s.st.bitmap, s.bitmapSerial, cur.bitmap, bitmapDefault, 0)
+                             : defaultBitmap();
         if (!bitmap->isStock() && bitmap->selectedIn && bitmap->selectedIn != dc)
             bitmap = defaultBitmap();
     }
-    DcState st = s.st;
-    st.pen = dc->st.pen;
-    st.brush = dc->st.brush;
-    st.font = dc->st.font;
-    st.bitmap = dc->st.bitmap;
-    dc->st = st;
-    // Swap the selections with proper selection counts.
-    Pen* curPen = dc->st.pen;
-    if (curPen != pen) {
-        --curPen->selectCount;
-        ++pen->selectCount;
-        dc->st.pen = pen;
-    }
-    if (dc->st.brush != brush) {
-        --dc->st.brush->selectCount;
-        ++brush->selectCount;
-        dc->st.brush = brush;
-    }
-    if (dc->st.font != font) {
-        --dc->st.font->selectCount;
-        ++font->selectCount;
-        dc->st.font = font;
-    }
-    if (dc->dcKind == DcKind::Memory && dc->st.bitmap != bitmap) {
-        if (dc->st.bitmap && !dc->st.bitmap->isStock())
-            dc->st.bitmap->selectedIn = nullptr;
-        if (dc->st.bitmap)
-            --dc->st.bitmap->selectCount;
-        ++bitmap->selectCount;
+    // Everything but the objects as saved, then the objects with their selection counts.
+    Pen* const curPen = cur.pen;
+    Brush* const curBrush = cur.brush;
+    Font* const curFont = cur.font;
+    Bitmap* const curBitmap = cur.bitmap;
+    cur = s.st;
+    cur.pen = curPen;
+    cur.brush = curBrush;
+    cur.font = curFont;
+    cur.bitmap = curBitmap;
+    reselect(cur.pen, pen);
+    reselect(cur.brush, brush);
+    reselect(cur.font, font);
+    if (dc->dcKind == DcKind::Memory && curBitmap != bitmap) {
+        if (curBitmap && !curBitmap->isStock())
+            curBitmap->selectedIn = nullptr;
+        reselect(cur.bitmap, bitmap);
         if (!bitmap->isStock())
             bitmap->selectedIn = dc;
-        dc->st.bitmap = bitmap;
         dc->target = &bitmap->surf;
         if (dc->cr) {
+            flushStrokes(*dc);
             cairo_destroy(dc->cr);
             dc->cr = nullptr;
         }
     }
+    dc->pathPts = std::move(s.path);
+    dc->pathOpen = s.pathOpen;
+    dc->pathReady = s.pathReady;
+    dc->saved.erase(dc->saved.begin() + (level - 1), dc->saved.end());
     return TRUE;
 }
 
 int WINAPI SetMapMode(HDC hdc, int mode) {
     Dc* dc = lookupDc(hdc);
     if (tracing(dc))
-        traceDc(*dc, "SetMapMode(" + named(mapModeName(mode), mode) + ")");
+        traceCall(*dc, [&] { return "SetMapMode(" + named(mapModeName(mode), mode) + ")"; });
     if (!dc || mode < MM_TEXT || mode > MM_ANISOTROPIC)
         return 0;
     const int old = dc->st.mapMode;
@@ -471,14 +489,14 @@ int WINAPI SetMapMode(HDC hdc, int mode) {
 int WINAPI GetMapMode(HDC hdc) {
     Dc* dc = lookupDc(hdc);
     if (tracing(dc))
-        traceDc(*dc, "GetMapMode()");
+        traceCall(*dc, [&] { return "GetMapMode()"; });
     return dc ? dc->st.mapMode : 0;
 }
 
 int WINAPI SetGraphicsMode(HDC hdc, int mode) {
     Dc* dc = lookupDc(hdc);
     if (tracing(dc))
-        traceDc(*dc, "SetGraphicsMode(" + named(gmName(mode), mode) + ")");
+        traceCall(*dc, [&] { return "SetGraphicsMode(" + named(gmName(mode), mode) + ")"; });
     if (!dc || (mode != GM_COMPATIBLE && mode != GM_ADVANCED))
         return 0;
     const int old = dc->st.graphicsMode;
@@ -489,16 +507,20 @@ int WINAPI SetGraphicsMode(HDC hdc, int mode) {
 int WINAPI GetGraphicsMode(HDC hdc) {
     Dc* dc = lookupDc(hdc);
     if (tracing(dc))
-        traceDc(*dc, "GetGraphicsMode()");
+        traceCall(*dc, [&] { return "GetGraphicsMode()"; });
     return dc ? dc->st.graphicsMode : 0;
 }
 
 int WINAPI SetBkMode(HDC hdc, int mode) {
     Dc* dc = lookupDc(hdc);
     if (tracing(dc))
-        traceDc(*dc, "SetBkMode(" + named(bkModeName(mode), mode) + ")");
-    if (!dc || (mode != TRANSPARENT && mode != OPAQUE))
+        traceCall(*dc, [&] { return "SetBkMode(" + named(bkModeName(mode), mode) + ")"; });
+    if (!dc)
         return 0;
+    if (mode != TRANSPARENT && mode != OPAQUE) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
     const int old = dc->st.bkMode;
     dc->st.bkMode = mode;
     return old;
@@ -507,50 +529,50 @@ int WINAPI SetBkMode(HDC hdc, int mode) {
 int WINAPI GetBkMode(HDC hdc) {
     Dc* dc = lookupDc(hdc);
     if (tracing(dc))
-        traceDc(*dc, "GetBkMode()");
+        traceCall(*dc, [&] { return "GetBkMode()"; });
     return dc ? dc->st.bkMode : 0;
 }
 
 COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color) {
     Dc* dc = lookupDc(hdc);
     if (tracing(dc))
-        traceDc(*dc, "SetBkColor(" + traceColor(color) + ")");
+        traceCall(*dc, [&] { return "SetBkColor(" + traceColor(color) + ")"; });
     if (!dc)
         return CLR_INVALID;
     const COLORREF old = dc->st.bkColor;
-    dc->st.bkColor = color & 0xFFFFFF;
+    dc->st.bkColor = color; // kept whole; drawing takes the colour GDI draws for it (drawnColor)
     return old;
 }
 
 COLORREF WINAPI GetBkColor(HDC hdc) {
     Dc* dc = lookupDc(hdc);
     if (tracing(dc))
-        traceDc(*dc, "GetBkColor()");
+        traceCall(*dc, [&] { return "GetBkColor()"; });
     return dc ? dc->st.bkColor : CLR_INVALID;
 }
 
 COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color) {
     Dc* dc = lookupDc(hdc);
     if (tracing(dc))
-        traceDc(*dc, "SetTextColor(" + traceColor(color) + ")");
+        traceCall(*dc, [&] { return "SetTextColor(" + traceColor(color) + ")"; });
     if (!dc)
         return CLR_INVALID;
     const COLORREF old = dc->st.textColor;
-    dc->st.textColor = color & 0xFFFFFF;
+    dc->st.textColor = color;
     return old;
 }
 
 COLORREF WINAPI GetTextColor(HDC hdc) {
     Dc* dc = lookupDc(hdc);
     if (tracing(dc))
-        traceDc(*dc, "GetTextColor()");
+        traceCall(*dc, [&] { return "GetTextColor()"; });
     return dc ? dc->st.textColor : CLR_INVALID;
 }
 
 UINT WINAPI SetTextAlign(HDC hdc, UINT align) {
     Dc* dc = lookupDc(hdc);
     if (tracing(dc))
-        traceDc(*dc, "SetTextAlign(" + traceTextAlign(align) + ")");
+        traceCall(*dc, [&] { return "SetTextAlign(" + traceTextAlign(align) + ")"; });
     if (!dc)
         return GDI_ERROR;
     const UINT old = dc->st.textAlign;
@@ -561,14 +583,14 @@ UINT WINAPI SetTextAlign(HDC hdc, UINT align) {
 UINT WINAPI GetTextAlign(HDC hdc) {
     Dc* dc = lookupDc(hdc);
     if (tracing(dc))
-        traceDc(*dc, "GetTextAlign()");
+        traceCall(*dc, [&] { return "GetTextAlign()"; });
     return dc ? dc->st.textAlign : GDI_ERROR;
 }
 
 int WINAPI SetTextCharacterExtra(HDC hdc, int extra) {
     Dc* dc = lookupDc(hdc);
     if (tracing(dc))
-        traceDc(*dc, "SetTextCharacterExtra(" + num(extra) + ")");
+        traceCall(*dc, [&] { return "SetTextCharacterExtra(" + num(extra) + ")"; });
     if (!dc)
         return static_cast<int>(0x80000000);
     const int old = dc->st.charExtra;
@@ -579,14 +601,14 @@ int WINAPI SetTextCharacterExtra(HDC hdc, int extra) {
 int WINAPI GetTextCharacterExtra(HDC hdc) {
     Dc* dc = lookupDc(hdc);
     if (tracing(dc))
-        traceDc(*dc, "GetTextCharacterExtra()");
+        traceCall(*dc, [&] { return "GetTextCharacterExtra()"; });
     return dc ? dc->st.charExtra : static_cast<int>(0x80000000);
 }
 
 BOOL WINAPI SetTextJustification(HDC hdc, int extra, int count) {
     Dc* dc = lookupDc(hdc);
     if (tracing(dc))
-        traceDc(*dc, "SetTextJustification(" + num(extra) + "," + num(count) + ")");
+        traceCall(*dc, [&] { return "SetTextJustification(" + num(extra) + "," + num(count) + ")"; });
     if (!dc)
         return FALSE;
     dc->st.breakExtra = count > 0 ? extra : 0;
@@ -597,9 +619,13 @@ BOOL WINAPI SetTextJustification(HDC hdc, int extra, int count) {
 int WINAPI SetPolyFillMode(HDC hdc, int mode) {
     Dc* dc = lookupDc(hdc);
     if (tracing(dc))
-        traceDc(*dc, "SetPolyFillMode(" + named(fillName(mode), mode) + ")");
-    if (!dc || (mode != ALTERNATE && mode != WINDING))
+        traceCall(*dc, [&] { return "SetPolyFillMode(" + named(fillName(mode), mode) + ")"; });
+    if (!dc)
         return 0;
+    if (mode != ALTERNATE && mode != WINDING) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
     const int old = dc->st.polyFillMode;
     dc->st.polyFillMode = mode;
     return old;
@@ -608,20 +634,26 @@ int WINAPI SetPolyFillMode(HDC hdc, int mode) {
 int WINAPI GetPolyFillMode(HDC hdc) {
     Dc* dc = lookupDc(hdc);
     if (tracing(dc))
-        traceDc(*dc, "GetPolyFillMode()");
+        traceCall(*dc, [&] { return "GetPolyFillMode()"; });
     return dc ? dc->st.polyFillMode : 0;
 }
 
 int WINAPI SetArcDirection(HDC hdc, int dir) {
     Dc* dc = lookupDc(hdc);
     if (tracing(dc))
-        traceDc(*dc, std::string("SetArcDirection(") +
-                         (dir == AD_CLOCKWISE          ? "AD_CLOCKWISE"
-                          : dir == AD_COUNTERCLOCKWISE ? "AD_COUNTERCLOCKWISE"
-                                                       : num(dir).c_str()) +
-                         ")");
-    if (!dc || (dir != AD_CLOCKWISE && dir != AD_COUNTERCLOCKWISE))
+        traceCall(*dc, [&] {
+            return std::string("SetArcDirection(") +
+                   (dir == AD_CLOCKWISE          ? "AD_CLOCKWISE"
+                    : dir == AD_COUNTERCLOCKWISE ? "AD_COUNTERCLOCKWISE"
+                                                 : num(dir).c_str()) +
+                   ")";
+        });
+    if (!dc)
         return 0;
+    if (dir != AD_CLOCKWISE && dir != AD_COUNTERCLOCKWISE) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
     const int old = dc->st.arcDirection;
     dc->st.arcDirection = dir;
     return old;
@@ -630,14 +662,14 @@ int WINAPI SetArcDirection(HDC hdc, int dir) {
 int WINAPI GetArcDirection(HDC hdc) {
     Dc* dc = lookupDc(hdc);
     if (tracing(dc))
-        traceDc(*dc, "GetArcDirection()");
+        traceCall(*dc, [&] { return "GetArcDirection()"; });
     return dc ? dc->st.arcDirection : 0;
 }
 
 BOOL WINAPI GetCurrentPositionEx(HDC hdc, LPPOINT pt) {
     Dc* dc = lookupDc(hdc);
     if (tracing(dc))
-        traceDc(*dc, "GetCurrentPositionEx()");
+        traceCall(*dc, [&] { return "GetCurrentPositionEx()"; });
     if (!dc || !pt)
         return FALSE;
     *pt = dc->st.pos;
@@ -647,7 +679,7 @@ BOOL WINAPI GetCurrentPositionEx(HDC hdc, LPPOINT pt) {
 int WINAPI GetDeviceCaps(HDC hdc, int index) {
     Dc* dc = lookupDc(hdc);
     if (tracing(dc))
-        traceDc(*dc, "GetDeviceCaps(" + named(capsName(index), index) + ")");
+        traceCall(*dc, [&] { return "GetDeviceCaps(" + named(capsName(index), index) + ")"; });
     if (!dc)
         return 0;
     const DeviceCaps& c = dc->caps;
@@ -707,7 +739,7 @@ int WINAPI GetDeviceCaps(HDC hdc, int index) {
 HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
     Dc* dc = lookupDc(hdc);
     if (tracing(dc))
-        traceDc(*dc, "SelectObject(" + traceHandle(dc->trace.get(), h) + ")");
+        traceCall(*dc, [&] { return "SelectObject(" + traceHandle(dc->trace.get(), h) + ")"; });
     GdiObject* o = lookupObject(h);
     if (!dc || !o)
         return nullptr;
@@ -771,7 +803,7 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
 }
 
 HDC WINAPI CreateCompatibleDC(HDC hdc) {
-    Dc* ref = hdc ? lookupDc(hdc) : nullptr;
+    Dc* ref = hdc ? findDc(hdc) : nullptr; // Windows fails a bad reference DC without an error
     Dc* made = nullptr;
     if (!hdc || ref) {
         made = new Dc;
@@ -824,15 +856,17 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int cx, int cy) {
         }
     }
     if (tracing(dc))
-        traceDc(*dc, "CreateCompatibleBitmap(" + num(cx) + "," + num(cy) + ") -> " +
-                         traceHandle(dc->trace.get(), made));
+        traceCall(*dc, [&] {
+            return "CreateCompatibleBitmap(" + num(cx) + "," + num(cy) + ") -> " +
+                   traceHandle(dc->trace.get(), made);
+        });
     return reinterpret_cast<HBITMAP>(made);
 }
 
 BOOL WINAPI DeleteDC(HDC hdc) {
     Dc* dc = lookupDc(hdc);
     if (tracing(dc))
-        traceDc(*dc, "DeleteDC()");
+        traceCall(*dc, [&] { return "DeleteDC()"; });
     if (!dc || dc->dcKind != DcKind::Memory)
         return FALSE; // device DCs belong to their devices, screen DCs are released
     Pen* p = dc->st.pen;

@@ -22,9 +22,36 @@
 #include <cstdio>
 #include <map>
 
+namespace draft2d::detail {
+
+const PathPoints& pathPoints(const Dc& dc) {
+    static const PathPoints none;
+    return dc.pathPts ? *dc.pathPts : none;
+}
+
+PathPoints& editPath(Dc& dc) {
+    if (!dc.pathPts)
+        dc.pathPts = std::make_shared<PathPoints>();
+    else if (dc.pathPts.use_count() > 1)
+        dc.pathPts = std::make_shared<PathPoints>(*dc.pathPts); // a saved state keeps the old points
+    return *dc.pathPts;
+}
+
+} // namespace draft2d::detail
+
 using namespace draft2d::detail;
 
 namespace {
+
+// Ends the DC's path, open or ended: its points are emptied for reuse unless a saved state holds them.
+void dropPath(Dc& dc) {
+    if (dc.pathPts && dc.pathPts.use_count() == 1)
+        dc.pathPts->clear();
+    else
+        dc.pathPts.reset();
+    dc.pathOpen = false;
+    dc.pathReady = false;
+}
 
 constexpr double kPi = 3.14159265358979323846;
 
@@ -671,7 +698,8 @@ Figure rectFigure(const Box& bx, int arcDirection) {
 
 // Appends a figure to the open path of the DC.
 void addToPath(Dc& dc, const Figure& f) {
-    dc.path.insert(dc.path.end(), f.begin(), f.end());
+    PathPoints& path = editPath(dc);
+    path.insert(path.end(), f.begin(), f.end());
 }
 
 Box shrink(Box b, double d) {
@@ -732,48 +760,51 @@ Figure polyFigure(const Dc& dc, const POINT* pts, int n, bool close) {
 }
 
 bool pathFigureOpen(const Dc& dc) {
-    return !dc.path.empty() && !dc.path.back().closes;
+    const PathPoints& path = pathPoints(dc);
+    return !path.empty() && !path.back().closes;
 }
 
 } // namespace
 
-extern "C" {
+extern "C" {} // extern "C"
 
-BOOL WINAPI MoveToEx(HDC hdc, int x, int y, LPPOINT old) {
+namespace {
+
+// MoveToEx and LineTo whatever the DC, its state and the trace.
+[[gnu::noinline]] BOOL moveTo(HDC hdc, int x, int y, LPPOINT old) {
     Dc* dc = lookupDc(hdc);
     if (!dc)
         return FALSE;
     if (tracing(dc))
-        traceDc(*dc, "MoveToEx(" + num(x) + "," + num(y) + ")");
+        traceCall(*dc, [&] { return "MoveToEx(" + num(x) + "," + num(y) + ")"; });
     if (old)
         *old = dc->st.pos;
     dc->st.pos = POINT{x, y};
     if (dc->pathOpen) {
         double dx, dy;
         devicePoint(*dc, x, y, dx, dy);
-        if (!dc->path.empty() && dc->path.back().type == PathPoint::Move && !dc->path.back().closes)
-            dc->path.pop_back(); // two moves in a row: the later one wins
-        push(dc->path, dx, dy, PathPoint::Move);
+        PathPoints& path = editPath(*dc);
+        if (!path.empty() && path.back().type == PathPoint::Move && !path.back().closes)
+            path.pop_back(); // two moves in a row: the later one wins
+        push(path, dx, dy, PathPoint::Move);
     }
     return TRUE;
 }
 
-BOOL WINAPI LineTo(HDC hdc, int x, int y) {
+[[gnu::noinline]] BOOL lineTo(HDC hdc, int x, int y) {
     Dc* dc = lookupDc(hdc);
     if (!dc)
         return FALSE;
     if (tracing(dc))
-        traceDc(*dc, "LineTo(" + num(x) + "," + num(y) + ")");
+        traceCall(*dc, [&] { return "LineTo(" + num(x) + "," + num(y) + ")"; });
     const POINT from = dc->st.pos;
     dc->st.pos = POINT{x, y};
     if (dc->st.mapMode == MM_TEXT && !dc->pathOpen) {
-        // The hot path: straight device coordinates. The plainest pen, solid and one pixel wide,
-        // needs none of what penInfo works out.
+        // Straight device coordinates: one-pixel pens go to the pixel loop, clipped to the image.
         const Pen* p = dc->st.pen;
-        if (p->lineStyle() == PS_SOLID && p->brush.lbStyle == BS_SOLID &&
-            (p->extended ? !p->geometric() : p->width <= 1) && dc->target && dc->target->isImage) {
+        if (p->thinSolid && dc->target && dc->target->isImage) {
             LinePen lp;
-            lp.color = pixelOf(p->brush.lbColor);
+            lp.color = p->thinPixel;
             PixelLine pl(*dc->target, lp);
             pl.line(from.x, from.y, x, y);
             return TRUE;
@@ -790,9 +821,11 @@ BOOL WINAPI LineTo(HDC hdc, int x, int y) {
     devicePoint(*dc, from.x, from.y, x0, y0);
     devicePoint(*dc, x, y, x1, y1);
     if (dc->pathOpen) {
-        if (!pathFigureOpen(*dc))
-            push(dc->path, x0, y0, PathPoint::Move);
-        push(dc->path, x1, y1, PathPoint::Line);
+        const bool continues = pathFigureOpen(*dc);
+        PathPoints& path = editPath(*dc);
+        if (!continues)
+            push(path, x0, y0, PathPoint::Move);
+        push(path, x1, y1, PathPoint::Line);
         return TRUE;
     }
     push(f, x0, y0, PathPoint::Move);
@@ -801,12 +834,52 @@ BOOL WINAPI LineTo(HDC hdc, int x, int y) {
     return TRUE;
 }
 
+} // namespace
+
+extern "C" {
+
+// MoveToEx and LineTo are most of what a drawing calls, millions of times on one DC. Their short
+// road (the DC of the last call, no trace, no path; for LineTo a solid one-pixel pen in MM_TEXT and a
+// segment inside an image) calls nothing and saves nothing: a drawing's lines are written to pixels
+// that are mostly not in any cache, and every store besides them waits in line behind those.
+BOOL WINAPI MoveToEx(HDC hdc, int x, int y, LPPOINT old) {
+    if (hdc && hdc == g_hot.lastDcHandle && !g_hot.tracesOn && !old) {
+        Dc* dc = g_hot.lastDc;
+        if (!dc->pathOpen) {
+            dc->st.pos = POINT{x, y};
+            return TRUE;
+        }
+    }
+    return moveTo(hdc, x, y, old);
+}
+
+BOOL WINAPI LineTo(HDC hdc, int x, int y) {
+    if (hdc && hdc == g_hot.lastDcHandle && !g_hot.tracesOn) {
+        Dc* dc = g_hot.lastDc;
+        const Pen* p = dc->st.pen;
+        Surface* s = dc->target;
+        uint32_t* px = s ? s->readyPixels() : nullptr;
+        const POINT from = dc->st.pos;
+        if (p->thinSolid && dc->st.mapMode == MM_TEXT && !dc->pathOpen && px &&
+            solidLineFits(s->width, s->height, from.x, from.y, x, y)) {
+            // Everything but the pixels first: the loop then needs no register kept across it.
+            const uint32_t color = p->thinPixel;
+            const long long stride = s->readyStride();
+            s->endDirect();
+            dc->st.pos = POINT{x, y};
+            solidLinePixels(px, stride, from.x, from.y, x, y, color);
+            return TRUE;
+        }
+    }
+    return lineTo(hdc, x, y);
+}
+
 BOOL WINAPI Polyline(HDC hdc, const POINT* pts, int n) {
     Dc* dc = lookupDc(hdc);
     if (!dc)
         return FALSE;
     if (tracing(dc))
-        traceDc(*dc, "Polyline(" + pointsText(pts, n) + ")");
+        traceCall(*dc, [&] { return "Polyline(" + pointsText(pts, n) + ")"; });
     if (!pts || n < 2)
         return FALSE;
     const Figure f = polyFigure(*dc, pts, n, false);
@@ -822,7 +895,7 @@ BOOL WINAPI Polygon(HDC hdc, const POINT* pts, int n) {
     if (!dc)
         return FALSE;
     if (tracing(dc))
-        traceDc(*dc, "Polygon(" + pointsText(pts, n) + ")");
+        traceCall(*dc, [&] { return "Polygon(" + pointsText(pts, n) + ")"; });
     if (!pts || n < 2)
         return FALSE;
     const Figure f = polyFigure(*dc, pts, n, true);
@@ -841,7 +914,7 @@ BOOL WINAPI PolyBezier(HDC hdc, const POINT* pts, DWORD n) {
     if (!dc)
         return FALSE;
     if (tracing(dc))
-        traceDc(*dc, "PolyBezier(" + pointsText(pts, n) + ")");
+        traceCall(*dc, [&] { return "PolyBezier(" + pointsText(pts, n) + ")"; });
     if (!pts || n < 1 || (n - 1) % 3 != 0)
         return FALSE;
     Figure f;
@@ -862,7 +935,7 @@ BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom) {
     if (!dc)
         return FALSE;
     if (tracing(dc))
-        traceDc(*dc, "Rectangle(" + four(left, top, right, bottom) + ")");
+        traceCall(*dc, [&] { return "Rectangle(" + four(left, top, right, bottom) + ")"; });
     const Box bx = deviceBox(*dc, left, top, right, bottom);
     if (bx.l == bx.r || bx.t == bx.b)
         return TRUE;
@@ -876,7 +949,7 @@ BOOL WINAPI Ellipse(HDC hdc, int left, int top, int right, int bottom) {
     if (!dc)
         return FALSE;
     if (tracing(dc))
-        traceDc(*dc, "Ellipse(" + four(left, top, right, bottom) + ")");
+        traceCall(*dc, [&] { return "Ellipse(" + four(left, top, right, bottom) + ")"; });
     const Box bx = deviceBox(*dc, left, top, right, bottom);
     if (bx.l == bx.r || bx.t == bx.b)
         return TRUE;
@@ -894,7 +967,9 @@ BOOL arcCall(const char* name, HDC hdc, int x1, int y1, int x2, int y2, int x3, 
     if (!dc)
         return FALSE;
     if (tracing(dc))
-        traceDc(*dc, std::string(name) + "(" + four(x1, y1, x2, y2) + "," + four(x3, y3, x4, y4) + ")");
+        traceCall(*dc, [&] {
+            return std::string(name) + "(" + four(x1, y1, x2, y2) + "," + four(x3, y3, x4, y4) + ")";
+        });
     const Box bx = deviceBox(*dc, x1, y1, x2, y2);
     if (bx.l == bx.r || bx.t == bx.b)
         return TRUE;
@@ -939,8 +1014,10 @@ BOOL WINAPI AngleArc(HDC hdc, int x, int y, DWORD r, float startAngle, float swe
     if (!dc)
         return FALSE;
     if (tracing(dc))
-        traceDc(*dc, "AngleArc(" + num(x) + "," + num(y) + "," + num(r) + "," + fmtDouble(startAngle) + "," +
-                         fmtDouble(sweepAngle) + ")");
+        traceCall(*dc, [&] {
+            return "AngleArc(" + num(x) + "," + num(y) + "," + num(r) + "," + fmtDouble(startAngle) + "," +
+                   fmtDouble(sweepAngle) + ")";
+        });
     if (r > 0x7FFFFFFFu || !std::isfinite(startAngle) || !std::isfinite(sweepAngle))
         return FALSE;
     // Turns beyond the first repeat the same circle: draw at most one turn and the remainder, so that
@@ -977,7 +1054,7 @@ COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color) {
     if (!dc)
         return CLR_INVALID;
     if (tracing(dc))
-        traceDc(*dc, "SetPixel(" + num(x) + "," + num(y) + "," + traceColor(color) + ")");
+        traceCall(*dc, [&] { return "SetPixel(" + num(x) + "," + num(y) + "," + traceColor(color) + ")"; });
     if (!dc->target)
         return CLR_INVALID;
     double dx, dy;
@@ -986,7 +1063,7 @@ COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF color) {
     Surface& s = *dc->target;
     if (px < 0 || py < 0 || px >= s.width || py >= s.height)
         return CLR_INVALID;
-    color &= 0xFFFFFF;
+    color = drawnColor(color); // the colour set is the one answered
     if (s.isImage) {
         uint32_t* p = s.beginDirect();
         p[py * s.strideWords() + px] = pixelOf(color);
@@ -1005,7 +1082,7 @@ COLORREF WINAPI GetPixel(HDC hdc, int x, int y) {
     if (!dc)
         return CLR_INVALID;
     if (tracing(dc))
-        traceDc(*dc, "GetPixel(" + num(x) + "," + num(y) + ")");
+        traceCall(*dc, [&] { return "GetPixel(" + num(x) + "," + num(y) + ")"; });
     if (!dc->target || !dc->target->isImage)
         return CLR_INVALID;
     double dx, dy;
@@ -1020,15 +1097,16 @@ COLORREF WINAPI GetPixel(HDC hdc, int x, int y) {
 
 // ---- Paths ----------------------------------------------------------------------------------------
 
+// A path is part of the DC's state: SaveDC keeps it (open or ended) and RestoreDC brings it back.
+// Calls that need a path and find none fail with ERROR_CAN_NOT_COMPLETE, as on Windows.
 BOOL WINAPI BeginPath(HDC hdc) {
     Dc* dc = lookupDc(hdc);
     if (!dc)
         return FALSE;
     if (tracing(dc))
-        traceDc(*dc, "BeginPath()");
-    dc->path.clear();
+        traceCall(*dc, [&] { return "BeginPath()"; });
+    dropPath(*dc);
     dc->pathOpen = true;
-    dc->pathReady = false;
     return TRUE;
 }
 
@@ -1037,9 +1115,11 @@ BOOL WINAPI EndPath(HDC hdc) {
     if (!dc)
         return FALSE;
     if (tracing(dc))
-        traceDc(*dc, "EndPath()");
-    if (!dc->pathOpen)
+        traceCall(*dc, [&] { return "EndPath()"; });
+    if (!dc->pathOpen) {
+        SetLastError(ERROR_CAN_NOT_COMPLETE);
         return FALSE;
+    }
     dc->pathOpen = false;
     dc->pathReady = true;
     return TRUE;
@@ -1050,22 +1130,25 @@ BOOL WINAPI AbortPath(HDC hdc) {
     if (!dc)
         return FALSE;
     if (tracing(dc))
-        traceDc(*dc, "AbortPath()");
-    dc->path.clear();
-    dc->pathOpen = false;
-    dc->pathReady = false;
+        traceCall(*dc, [&] { return "AbortPath()"; });
+    dropPath(*dc);
     return TRUE;
 }
 
+// Closes the figure being drawn; in an open path without one (nothing drawn yet, or the last figure
+// closed already) there is nothing to close, which is no failure.
 BOOL WINAPI CloseFigure(HDC hdc) {
     Dc* dc = lookupDc(hdc);
     if (!dc)
         return FALSE;
     if (tracing(dc))
-        traceDc(*dc, "CloseFigure()");
-    if (!dc->pathOpen || dc->path.empty())
+        traceCall(*dc, [&] { return "CloseFigure()"; });
+    if (!dc->pathOpen) {
+        SetLastError(ERROR_CAN_NOT_COMPLETE);
         return FALSE;
-    dc->path.back().closes = true;
+    }
+    if (!pathPoints(*dc).empty())
+        editPath(*dc).back().closes = true;
     return TRUE;
 }
 
@@ -1078,16 +1161,24 @@ BOOL finishPath(const char* name, HDC hdc, bool fill, bool stroke) {
     if (!dc)
         return FALSE;
     if (tracing(dc))
-        traceDc(*dc, std::string(name) + "()");
-    if (!dc->pathReady)
+        traceCall(*dc, [&] { return std::string(name) + "()"; });
+    if (!dc->pathReady) {
+        SetLastError(ERROR_CAN_NOT_COMPLETE);
         return FALSE;
-    const Figure f = std::move(dc->path);
-    dc->path.clear();
+    }
+    // The points are the DC's or shared with a saved state; either way they are read only here.
+    const std::shared_ptr<PathPoints> points = std::move(dc->pathPts);
     dc->pathReady = false;
+    static const Figure none;
+    const Figure& f = points ? *points : none;
     if (fill)
         fillFigure(*dc, f);
     if (stroke)
         strokeFigure(*dc, f);
+    if (points && points.use_count() == 1 && !dc->pathPts) {
+        points->clear(); // kept for the next path
+        dc->pathPts = points;
+    }
     return TRUE;
 }
 

@@ -1,25 +1,96 @@
 // GDI objects off Windows: the handle registry, stock objects, the call trace and the object calls
 // (create, select, query, delete).
 #include "platform/posix/gdi_p.h"
+#include "platform/posix/raster_p.h"
 #include "platform/devices.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <unordered_set>
 
 namespace draft2d {
 namespace detail {
 
+HotState g_hot;
+
 namespace {
 
+// The live handles: a set of pointers with open addressing (linear probing in a power-of-two table,
+// Fibonacci hashing, removed entries marked until the table is rebuilt), asked on every call that
+// takes a handle.
+class HandleSet {
+public:
+    bool contains(const void* p) const {
+        const auto key = reinterpret_cast<uintptr_t>(p);
+        if (key <= kRemoved)
+            return false;
+        for (size_t i = slot(key);; i = (i + 1) & mask_) {
+            if (table_[i] == key)
+                return true;
+            if (table_[i] == kEmpty)
+                return false;
+        }
+    }
+
+    void insert(const void* p) {
+        const auto key = reinterpret_cast<uintptr_t>(p);
+        if ((used_ + 1) * 4 > table_.size() * 3)
+            rebuild(live_ * 2 + 2 > table_.size() / 2 ? table_.size() * 2 : table_.size());
+        size_t i = slot(key);
+        while (table_[i] != kEmpty && table_[i] != kRemoved)
+            i = (i + 1) & mask_;
+        if (table_[i] == kEmpty)
+            ++used_;
+        table_[i] = key;
+        ++live_;
+    }
+
+    bool erase(const void* p) {
+        const auto key = reinterpret_cast<uintptr_t>(p);
+        if (key <= kRemoved)
+            return false;
+        for (size_t i = slot(key);; i = (i + 1) & mask_) {
+            if (table_[i] == key) {
+                table_[i] = kRemoved;
+                --live_;
+                return true;
+            }
+            if (table_[i] == kEmpty)
+                return false;
+        }
+    }
+
+private:
+    static constexpr uintptr_t kEmpty = 0, kRemoved = 1; // never object addresses
+
+    size_t slot(uintptr_t key) const {
+        return static_cast<size_t>((static_cast<uint64_t>(key) * 0x9E3779B97F4A7C15ull) >> shift_);
+    }
+
+    void rebuild(size_t size) {
+        std::vector<uintptr_t> old(size, kEmpty);
+        old.swap(table_);
+        mask_ = size - 1;
+        shift_ = 64;
+        for (size_t s = size; s > 1; s >>= 1)
+            --shift_;
+        used_ = live_ = 0;
+        for (uintptr_t key : old)
+            if (key > kRemoved)
+                insert(reinterpret_cast<const void*>(key));
+    }
+
+    std::vector<uintptr_t> table_ = std::vector<uintptr_t>(256, kEmpty);
+    size_t mask_ = 255;
+    int shift_ = 56;
+    size_t used_ = 0; // live and removed entries
+    size_t live_ = 0;
+};
+
 struct Registry {
-    std::unordered_set<const void*> live;
+    HandleSet live;
     uint64_t nextSerial = 1;
     GdiObjectCounts counts;
-    // One-entry cache of the last DC looked up: LineTo and MoveToEx run millions of times.
-    const void* lastDcHandle = nullptr;
-    Dc* lastDc = nullptr;
 };
 
 Registry& registry() {
@@ -68,13 +139,13 @@ void destroyObject(GdiObject* obj) {
     if (!obj || obj->isStock())
         return;
     Registry& r = registry();
-    if (r.live.erase(handleOf(obj)) == 0)
+    if (!r.live.erase(handleOf(obj)))
         return;
     if (obj->counted)
         --*countFor(obj->kind);
-    if (r.lastDcHandle == handleOf(obj)) {
-        r.lastDcHandle = nullptr;
-        r.lastDc = nullptr;
+    if (g_hot.lastDcHandle == handleOf(obj)) {
+        g_hot.lastDcHandle = nullptr;
+        g_hot.lastDc = nullptr;
     }
     delete obj;
 }
@@ -82,22 +153,33 @@ void destroyObject(GdiObject* obj) {
 GdiObject* lookupObject(const void* handle) {
     if (!handle)
         return nullptr;
-    Registry& r = registry();
-    if (r.live.count(handle) == 0)
+    if (!registry().live.contains(handle))
         return nullptr;
     return static_cast<GdiObject*>(const_cast<void*>(handle));
 }
 
-Dc* lookupDc(HDC hdc) {
-    Registry& r = registry();
-    if (hdc && hdc == r.lastDcHandle)
-        return r.lastDc;
+Dc* findDc(HDC hdc) {
+    if (hdc && hdc == g_hot.lastDcHandle)
+        return g_hot.lastDc;
     GdiObject* o = lookupObject(hdc);
     if (!o || o->kind != ObjKind::Dc)
         return nullptr;
-    r.lastDcHandle = hdc;
-    r.lastDc = static_cast<Dc*>(o);
-    return r.lastDc;
+    g_hot.lastDcHandle = hdc;
+    g_hot.lastDc = static_cast<Dc*>(o);
+    return g_hot.lastDc;
+}
+
+Dc* lookupDcSlow(HDC hdc) {
+    Dc* dc = findDc(hdc);
+    if (!dc)
+        SetLastError(ERROR_INVALID_HANDLE);
+    return dc;
+}
+
+void finishPen(Pen& p) {
+    p.thinSolid = p.lineStyle() == PS_SOLID && p.brush.lbStyle == BS_SOLID &&
+                  (p.extended ? !p.geometric() : p.width <= 1);
+    p.thinPixel = pixelOf(p.brush.lbColor);
 }
 
 template <typename T, ObjKind K>
@@ -150,12 +232,14 @@ struct StockSet {
             brushes[i].stockIndex = i;
             registerObject(&brushes[i], false);
         }
+        // The white and black pens are cosmetic (width 0); the null pen reads back as width 1.
         const COLORREF penColors[3] = {0xFFFFFF, 0x000000, 0x000000};
         for (int i = 0; i < 3; ++i) {
             pens[i].style = i == 2 ? PS_NULL : PS_SOLID;
-            pens[i].width = 0;
+            pens[i].width = i == 2 ? 1 : 0;
             pens[i].brush = LOGBRUSH{BS_SOLID, penColors[i], 0};
             pens[i].stockIndex = WHITE_PEN + i;
+            finishPen(pens[i]);
             registerObject(&pens[i], false);
         }
         fonts[0].lf = makeLogFont(12, FW_NORMAL, OEM_CHARSET, FIXED_PITCH | FF_MODERN, "Terminal");
@@ -213,20 +297,20 @@ TraceSink::TraceSink() {
     activeSinks().push_back(this);
 }
 TraceSink::~TraceSink() {
+    setOn(false);
     auto& v = activeSinks();
     v.erase(std::remove(v.begin(), v.end(), this), v.end());
 }
 
-bool anyTracing() {
-    for (TraceSink* s : activeSinks())
-        if (s->on)
-            return true;
-    return false;
+void TraceSink::setOn(bool on) {
+    if (on != on_)
+        g_hot.tracesOn += on ? 1 : -1;
+    on_ = on;
 }
 
 void traceDc(const Dc& dc, const std::string& call) {
     TraceSink* s = dc.trace.get();
-    if (!s || !s->on)
+    if (!s || !s->on())
         return;
     if (dc.serial == s->deviceDcSerial)
         s->lines.push_back(call);
@@ -236,7 +320,7 @@ void traceDc(const Dc& dc, const std::string& call) {
 
 void traceAll(const std::string& call) {
     for (TraceSink* s : activeSinks())
-        if (s->on)
+        if (s->on())
             s->lines.push_back(call);
 }
 
@@ -433,8 +517,6 @@ HBRUSH makeBrush(const LOGBRUSH& lb) {
     b->lb = lb;
     if (lb.lbStyle != BS_HATCHED)
         b->lb.lbHatch = 0;
-    if (lb.lbStyle == BS_NULL)
-        b->lb.lbColor = 0;
     return asHandle<HBRUSH>(b);
 }
 
@@ -454,14 +536,21 @@ bool validBrush(const LOGBRUSH& lb) {
 
 extern "C" {
 
+// Windows' rules for pens: a pen that draws nothing (style PS_NULL, or a geometric pen with a hollow
+// brush) is the stock NULL_PEN, so it needs no DeleteObject; other pens keep what they were given
+// (the whole colour, the brush's hatch whatever its style) except a negative width, which counts by
+// its magnitude.
 HPEN WINAPI CreatePen(int style, int width, COLORREF color) {
     HPEN result = nullptr;
-    {
+    if (style == PS_NULL) {
+        result = asHandle<HPEN>(stockPen(NULL_PEN));
+    } else {
         // As on Windows, an unknown style gives a solid pen.
         auto* p = created(new Pen);
         p->style = static_cast<DWORD>(style >= PS_SOLID && style <= PS_INSIDEFRAME ? style : PS_SOLID);
-        p->width = static_cast<DWORD>(width < 0 ? -width : width);
-        p->brush = LOGBRUSH{BS_SOLID, color & 0xFFFFFF, 0};
+        p->width = width < 0 ? 0u - static_cast<DWORD>(width) : static_cast<DWORD>(width);
+        p->brush = LOGBRUSH{BS_SOLID, color, 0};
+        finishPen(*p);
         result = asHandle<HPEN>(p);
     }
     if (anyTracing())
@@ -471,47 +560,57 @@ HPEN WINAPI CreatePen(int style, int width, COLORREF color) {
     return result;
 }
 
-// The checks are those of Windows: a cosmetic pen is one pixel wide with a solid brush; only a
-// user style carries style entries (1 to 16); PS_ALTERNATE is cosmetic only.
-HPEN WINAPI ExtCreatePen(DWORD style, DWORD width, const LOGBRUSH* lb, DWORD count, const DWORD* entries) {
-    HPEN result = nullptr;
+namespace {
+
+// The checks of Windows: a cosmetic pen is one pixel wide with a solid brush and no PS_INSIDEFRAME;
+// only a user style carries style entries (1 to 16, none of them negative as a signed number, and a
+// geometric one not all zero); PS_ALTERNATE is cosmetic only.
+bool validExtPen(DWORD style, DWORD width, const LOGBRUSH* lb, DWORD count, const DWORD* entries) {
     const DWORD lineStyle = style & PS_STYLE_MASK;
     const bool geometric = (style & PS_TYPE_MASK) == PS_GEOMETRIC;
-    bool ok = lb != nullptr && lineStyle <= PS_ALTERNATE && (style & PS_TYPE_MASK) <= PS_GEOMETRIC &&
-              (style & PS_ENDCAP_MASK) <= PS_ENDCAP_FLAT && (style & PS_JOIN_MASK) <= PS_JOIN_MITER &&
-              (style & ~(PS_TYPE_MASK | PS_STYLE_MASK | PS_ENDCAP_MASK | PS_JOIN_MASK)) == 0;
-    if (ok && lineStyle == PS_USERSTYLE) {
-        ok = count >= 1 && count <= 16 && entries != nullptr;
-        if (ok && geometric) { // a geometric style needs some length
-            DWORD total = 0;
-            for (DWORD i = 0; i < count; ++i)
-                total |= entries[i];
-            ok = total != 0;
+    if (lb == nullptr || lineStyle > PS_ALTERNATE || (style & PS_TYPE_MASK) > PS_GEOMETRIC ||
+        (style & PS_ENDCAP_MASK) > PS_ENDCAP_FLAT || (style & PS_JOIN_MASK) > PS_JOIN_MITER ||
+        (style & ~(PS_TYPE_MASK | PS_STYLE_MASK | PS_ENDCAP_MASK | PS_JOIN_MASK)) != 0)
+        return false;
+    if (lineStyle == PS_USERSTYLE) {
+        if (count < 1 || count > 16 || entries == nullptr)
+            return false;
+        DWORD any = 0;
+        for (DWORD i = 0; i < count; ++i) {
+            if (entries[i] & 0x80000000u)
+                return false;
+            any |= entries[i];
         }
-    } else if (ok) {
-        ok = count == 0 && entries == nullptr;
+        if (geometric && any == 0)
+            return false;
+    } else if (count != 0 || entries != nullptr) {
+        return false;
     }
-    if (ok && !geometric && lineStyle != PS_NULL)
-        ok = width == 1 && lb->lbStyle == BS_SOLID;
-    if (ok && geometric)
-        ok = lineStyle != PS_ALTERNATE && validBrush(*lb);
-    if (ok && (lineStyle == PS_NULL || (geometric && lb->lbStyle == BS_NULL))) {
-        // Windows answers a pen that draws nothing with a plain null pen.
-        auto* p = created(new Pen);
-        p->style = PS_NULL;
-        p->width = 0;
-        p->brush = LOGBRUSH{BS_SOLID, lb->lbColor & 0xFFFFFF, 0};
-        result = asHandle<HPEN>(p);
-    } else if (ok) {
+    if (lineStyle == PS_NULL)
+        return true;
+    if (!geometric)
+        return width == 1 && lb->lbStyle == BS_SOLID && lineStyle != PS_INSIDEFRAME;
+    return lineStyle != PS_ALTERNATE && validBrush(*lb);
+}
+
+} // namespace
+
+HPEN WINAPI ExtCreatePen(DWORD style, DWORD width, const LOGBRUSH* lb, DWORD count, const DWORD* entries) {
+    HPEN result = nullptr;
+    const bool geometric = (style & PS_TYPE_MASK) == PS_GEOMETRIC;
+    if (!validExtPen(style, width, lb, count, entries)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+    } else if ((style & PS_STYLE_MASK) == PS_NULL || (geometric && lb->lbStyle == BS_NULL)) {
+        result = asHandle<HPEN>(stockPen(NULL_PEN));
+    } else {
         auto* p = created(new Pen);
         p->style = style;
-        p->width = width;
+        p->width = geometric && (width & 0x80000000u) ? 0u - width : width;
         p->brush = *lb;
-        if (p->brush.lbStyle != BS_HATCHED)
-            p->brush.lbHatch = 0;
         p->extended = true;
-        if (lineStyle == PS_USERSTYLE)
+        if ((style & PS_STYLE_MASK) == PS_USERSTYLE)
             p->userStyle.assign(entries, entries + count);
+        finishPen(*p);
         result = asHandle<HPEN>(p);
     }
     if (anyTracing()) {
@@ -535,8 +634,13 @@ HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
     return b;
 }
 
+// A hollow brush is the stock NULL_BRUSH, as on Windows.
 HBRUSH WINAPI CreateBrushIndirect(const LOGBRUSH* lb) {
-    HBRUSH b = (lb && validBrush(*lb)) ? makeBrush(*lb) : nullptr;
+    HBRUSH b = nullptr;
+    if (lb && lb->lbStyle == BS_NULL)
+        b = asHandle<HBRUSH>(stockBrush(NULL_BRUSH));
+    else if (lb && validBrush(*lb))
+        b = makeBrush(*lb);
     if (anyTracing())
         traceCreate("CreateBrushIndirect(" + (lb ? traceLogBrush(*lb) : std::string("NULL")) + ")",
                     static_cast<GdiObject*>(static_cast<void*>(b)));
@@ -584,7 +688,7 @@ HGDIOBJ WINAPI GetStockObject(int i) {
 }
 
 HGDIOBJ WINAPI GetCurrentObject(HDC hdc, UINT type) {
-    Dc* dc = lookupDc(hdc);
+    Dc* dc = findDc(hdc); // Windows answers a bad DC with null and no error
     GdiObject* o = nullptr;
     if (dc) {
         switch (type) {
@@ -608,12 +712,20 @@ HGDIOBJ WINAPI GetCurrentObject(HDC hdc, UINT type) {
     if (tracing(dc)) {
         static const char* const names[] = {"0", "OBJ_PEN", "OBJ_BRUSH", "3",
                                             "4", "OBJ_PAL", "OBJ_FONT",  "OBJ_BITMAP"};
-        traceDc(*dc, std::string("GetCurrentObject(") +
-                         (type <= 7 ? names[type] : std::to_string(type).c_str()) + ")");
+        traceCall(*dc, [&] {
+            return std::string("GetCurrentObject(") +
+                   (type <= 7 ? names[type] : std::to_string(type).c_str()) + ")";
+        });
     }
     return o;
 }
 
+// The record of an object, as Windows gives it for each buffer size: pens made by CreatePen (and
+// the stock pens) a LOGPEN when the buffer holds one; pens made by ExtCreatePen an EXTLOGPEN with
+// their style entries when the buffer holds all of it, else nothing; a null pen offered exactly an
+// EXTLOGPEN's size fills an EXTLOGPEN (width 0). Brushes and fonts fill as much of their record as
+// the buffer holds. A buffer in the first 64 KiB of the address space is never a buffer (a count and
+// a pointer swapped look like that): nothing is written.
 int WINAPI GetObjectA(HANDLE h, int c, LPVOID pv) {
     GdiObject* o = lookupObject(h);
     if (anyTracing())
@@ -621,6 +733,10 @@ int WINAPI GetObjectA(HANDLE h, int c, LPVOID pv) {
             [&](TraceSink* s) { return "GetObjectA(" + traceHandle(s, h) + "," + std::to_string(c) + ")"; });
     if (!o || c < 0)
         return 0;
+    if (pv && reinterpret_cast<uintptr_t>(pv) < 0x10000) {
+        SetLastError(ERROR_NOACCESS);
+        return 0;
+    }
     const auto size = static_cast<size_t>(c);
     switch (o->kind) {
     case ObjKind::Pen: {
@@ -630,6 +746,14 @@ int WINAPI GetObjectA(HANDLE h, int c, LPVOID pv) {
                 return sizeof(LOGPEN);
             if (size < sizeof(LOGPEN))
                 return 0;
+            if (p->lineStyle() == PS_NULL && size == sizeof(EXTLOGPEN)) {
+                EXTLOGPEN elp{};
+                elp.elpPenStyle = p->style;
+                elp.elpBrushStyle = BS_SOLID;
+                elp.elpColor = p->brush.lbColor;
+                std::memcpy(pv, &elp, sizeof elp);
+                return sizeof(EXTLOGPEN);
+            }
             LOGPEN lp{p->style, POINT{static_cast<LONG>(p->width), 0}, p->brush.lbColor};
             std::memcpy(pv, &lp, sizeof lp);
             return sizeof(LOGPEN);
@@ -691,8 +815,10 @@ int WINAPI GetObjectA(HANDLE h, int c, LPVOID pv) {
 
 DWORD WINAPI GetObjectType(HGDIOBJ h) {
     GdiObject* o = lookupObject(h);
-    if (!o)
+    if (!o) {
+        SetLastError(ERROR_INVALID_HANDLE);
         return 0;
+    }
     switch (o->kind) {
     case ObjKind::Pen:
         return static_cast<Pen*>(o)->extended ? OBJ_EXTPEN : OBJ_PEN;

@@ -3,7 +3,8 @@
 //
 // Handles are pointers to GdiObject-derived structures. Every live object is in a registry, so a
 // handle is checked (live, right kind) before it is used: null, deleted or foreign handles give the
-// Win32 failure results instead of touching memory.
+// Win32 failure results instead of touching memory, and calls on a DC that is not one set the
+// thread's last error to ERROR_INVALID_HANDLE, as Windows does.
 #pragma once
 
 #include <cairo.h>
@@ -42,9 +43,16 @@ struct Pen : GdiObject {
     LOGBRUSH brush{BS_SOLID, 0, 0};
     bool extended = false; // made by ExtCreatePen: GetObjectA reports an EXTLOGPEN, else a LOGPEN
     std::vector<DWORD> userStyle;
+    // Worked out once the pen is made (finishPen): a solid pen that draws one pixel wide in MM_TEXT
+    // (the plainest and commonest pen, drawn by LineTo's short path), and its pixel word.
+    bool thinSolid = false;
+    uint32_t thinPixel = 0;
     int lineStyle() const { return static_cast<int>(style & PS_STYLE_MASK); }
     bool geometric() const { return (style & PS_TYPE_MASK) == PS_GEOMETRIC; }
 };
+
+// Sets the derived fields of a pen whose style, width and brush are final.
+void finishPen(Pen& pen);
 
 struct Brush : GdiObject {
     Brush() : GdiObject(ObjKind::Brush) {}
@@ -75,11 +83,32 @@ struct Surface {
     ~Surface();
 
     // Direct access to image pixels (0x00RRGGBB words); null for vector surfaces.
-    uint32_t* beginDirect();
-    int strideWords() const;
-    void endDirect() { directDirty = true; }
+    uint32_t* beginDirect() {
+        if (cairoPending)
+            flushCairo();
+        return pixels_ && pixelsOf_ == surface ? pixels_ : findPixels();
+    }
+    int strideWords() const { return pixelsOf_ == surface && pixels_ ? stride_ : findStride(); }
+    // The pixels when they can be written at once (no Cairo drawing waits), else null: then
+    // beginDirect. With pixels ready, readyStride() is strideWords().
+    uint32_t* readyPixels() const { return !cairoPending && pixelsOf_ == surface ? pixels_ : nullptr; }
+    int readyStride() const { return stride_; }
+    void endDirect() {
+        if (!directDirty)
+            directDirty = true;
+    }
     void beforeCairo();
     void afterCairo() { cairoPending = true; }
+
+private:
+    void flushCairo();
+    uint32_t* findPixels();
+    int findStride() const;
+    // The image's pixels and row stride in words, looked up once (an image surface keeps its pixels
+    // where they are).
+    uint32_t* pixels_ = nullptr;
+    int stride_ = 0;
+    const cairo_surface_t* pixelsOf_ = nullptr;
 };
 
 struct Dc;
@@ -92,7 +121,6 @@ struct Bitmap : GdiObject {
 
 // One line per call, see devices.h for the format.
 struct TraceSink {
-    bool on = false;
     std::vector<std::string> lines;
     uint64_t deviceDcSerial = 0;           // the device's own DC, shown as dc#0
     std::unordered_map<uint64_t, int> ids; // object serial -> number shown
@@ -101,6 +129,11 @@ struct TraceSink {
     ~TraceSink();
     TraceSink(const TraceSink&) = delete;
     TraceSink& operator=(const TraceSink&) = delete;
+    bool on() const { return on_; }
+    void setOn(bool on); // keeps the count of sinks that are on (anyTracing)
+
+private:
+    bool on_ = false;
 };
 
 // State that SaveDC saves and RestoreDC restores.
@@ -110,6 +143,7 @@ struct DcState {
     Font* font = nullptr;
     Bitmap* bitmap = nullptr; // memory DCs only
     POINT pos{0, 0};          // current position, logical units
+    int mapMode = MM_TEXT;
     int bkMode = OPAQUE;
     COLORREF bkColor = 0xFFFFFF;
     COLORREF textColor = 0x000000;
@@ -117,15 +151,33 @@ struct DcState {
     int charExtra = 0;
     int breakExtra = 0; // SetTextJustification
     int breakCount = 0;
-    int mapMode = MM_TEXT;
     int graphicsMode = GM_COMPATIBLE;
     int polyFillMode = ALTERNATE;
     int arcDirection = AD_COUNTERCLOCKWISE;
 };
 
+// A point of a GDI path in device pixels: (x, y) names pixel (x, y); strokes run through pixel
+// centres, fills take the points as pixel corners (see gdi_draw.cpp).
+struct PathPoint {
+    double x, y;
+    enum Type : uint8_t { Move, Line, Bezier } type;
+    bool closes; // closes its figure after this point
+};
+using PathPoints = std::vector<PathPoint>;
+
+// What SaveDC keeps: the state record as it was, the serials of its objects (an object deleted since
+// is not selected again), and the path. The path is shared with the DC until either changes it
+// (copy on write, see editPath), so a save costs the same with or without a path.
 struct SavedDcState {
+    SavedDcState(const DcState& state, std::shared_ptr<PathPoints> points, bool open, bool ready)
+        : st(state), penSerial(state.pen->serial), brushSerial(state.brush->serial),
+          fontSerial(state.font->serial), bitmapSerial(state.bitmap ? state.bitmap->serial : 0),
+          path(std::move(points)), pathOpen(open), pathReady(ready) {}
     DcState st;
-    uint64_t penSerial = 0, brushSerial = 0, fontSerial = 0, bitmapSerial = 0;
+    uint64_t penSerial, brushSerial, fontSerial, bitmapSerial;
+    std::shared_ptr<PathPoints> path;
+    bool pathOpen;
+    bool pathReady;
 };
 
 enum class DcKind : uint8_t { Device, Memory, Screen };
@@ -140,14 +192,6 @@ struct DeviceCaps {
     int bitsPixel = 32;
     double widthMm = 0; // HORZSIZE
     double heightMm = 0;
-};
-
-// A point of a GDI path in device pixels: (x, y) names pixel (x, y); strokes run through pixel
-// centres, fills take the points as pixel corners (see gdi_draw.cpp).
-struct PathPoint {
-    double x, y;
-    enum Type : uint8_t { Move, Line, Bezier } type;
-    bool closes; // closes its figure after this point
 };
 
 // What a stroke on a vector target depends on besides its path: strokes that agree on all of it can
@@ -184,33 +228,55 @@ struct Dc : GdiObject {
     Dc() : GdiObject(ObjKind::Dc) {}
     ~Dc() override;
 
+    // What every line drawn reads comes first, near the current position and pen of st.
     DcKind dcKind = DcKind::Device;
-    DeviceCaps caps;
+    bool pathOpen = false;            // between BeginPath and EndPath
+    bool pathReady = false;           // EndPath done, path waiting for StrokePath/FillPath
+    Surface* target = nullptr;        // the device's surface, or the bitmap selected in a memory DC
+    std::shared_ptr<TraceSink> trace; // shared by a device's DC and the memory DCs made from it
     DcState st;
+    std::shared_ptr<PathPoints> pathPts; // device coordinates; null or shared with saved states
     std::vector<SavedDcState> saved;
+    DeviceCaps caps;
 
-    Surface* target = nullptr;           // the device's surface, or the bitmap selected in a memory DC
     std::unique_ptr<Surface> ownSurface; // screen DCs draw on a surface of their own
     cairo_t* cr = nullptr;               // made on first use for the current target
     double pdfScale = 1.0;               // Cairo user units per device pixel on vector targets (72 / dpi)
 
-    StrokeBatch batch;           // strokes waiting on vector targets (see StrokeBatch)
-    bool pathOpen = false;       // between BeginPath and EndPath
-    bool pathReady = false;      // EndPath done, path waiting for StrokePath/FillPath
-    std::vector<PathPoint> path; // device coordinates
-
-    std::shared_ptr<TraceSink> trace; // shared by a device's DC and the memory DCs made from it
+    StrokeBatch batch; // strokes waiting on vector targets (see StrokeBatch)
 
     // Per-DC data of the font engine, freed with the DC by textFree.
     void* textData = nullptr;
     void (*textFree)(void*) = nullptr;
 };
 
+// The points of the DC's path (empty when there is none), and the same for changing: made the DC's
+// own first when a saved state shares them.
+const PathPoints& pathPoints(const Dc& dc);
+PathPoints& editPath(Dc& dc);
+
 // ---- Handles ------------------------------------------------------------------------------------
 
 // The live object behind a handle, or null (null handle, deleted, never ours, other kind).
 GdiObject* lookupObject(const void* handle);
-Dc* lookupDc(HDC hdc);
+
+// What every call asks first, together: the last DC found (LineTo and MoveToEx run millions of times
+// on one DC) and the number of traces that are on.
+struct HotState {
+    const void* lastDcHandle = nullptr;
+    Dc* lastDc = nullptr;
+    int tracesOn = 0;
+};
+extern HotState g_hot;
+
+// The DC behind a handle, or null, for calls that fail on a bad DC: they set the last error to
+// ERROR_INVALID_HANDLE then.
+Dc* lookupDcSlow(HDC hdc);
+inline Dc* lookupDc(HDC hdc) {
+    return (hdc && hdc == g_hot.lastDcHandle) ? g_hot.lastDc : lookupDcSlow(hdc);
+}
+// The same without touching the last error (calls that Windows fails silently).
+Dc* findDc(HDC hdc);
 Pen* lookupPen(const void* h);
 Brush* lookupBrush(const void* h);
 Font* lookupFont(const void* h);
@@ -253,18 +319,34 @@ cairo_t* cairoBase(Dc& dc);
 void cairoBaseDone(Dc& dc);
 // Strokes the gathered strokes of a vector target, if any (see StrokeBatch).
 void flushStrokes(Dc& dc);
+// The colour GDI draws for a COLORREF: a palette index (bit 24 set, PALETTEINDEX) is the entry of the
+// default palette named by the low word, entry 0 (black) when there is no such entry; otherwise the
+// low 24 bits are the colour (an RGB value, PALETTERGB or anything else in the high byte).
+COLORREF paletteColor(unsigned index);
+inline COLORREF drawnColor(COLORREF c) {
+    return (c & 0x01000000u) ? paletteColor(c & 0xFFFFu) : (c & 0xFFFFFFu);
+}
+
 // Sets the source of cr to a COLORREF; useSourceColor keeps a source of that colour already set.
 void setSourceColor(cairo_t* cr, COLORREF c);
 void useSourceColor(cairo_t* cr, COLORREF c);
 
 // ---- Trace --------------------------------------------------------------------------------------
 
-inline bool tracing(const Dc* dc) {
-    return dc && dc->trace && dc->trace->on;
+inline bool anyTracing() {
+    return g_hot.tracesOn != 0;
 }
-bool anyTracing();
+inline bool tracing(const Dc* dc) {
+    return anyTracing() && dc && dc->trace && dc->trace->on();
+}
 // Appends "Name(args)" to the DC's trace, with the "dc#N: " prefix for DCs other than dc#0.
 void traceDc(const Dc& dc, const std::string& call);
+// The same with the line made by makeLine(), out of the caller's way: the calls run millions of times
+// with the trace off, and should not carry its string work.
+template <typename F>
+[[gnu::noinline, gnu::cold]] void traceCall(const Dc& dc, F makeLine) {
+    traceDc(dc, makeLine());
+}
 // Appends a line to every trace that is on (calls without a DC).
 void traceAll(const std::string& call);
 // Formats of the trace (devices.h). Handles are numbered in the given sink (or in every active sink
@@ -282,9 +364,9 @@ void traceEach(F&& makeLine);
 std::vector<TraceSink*>& activeSinks();
 
 template <typename F>
-void traceEach(F&& makeLine) {
+[[gnu::noinline, gnu::cold]] void traceEach(F&& makeLine) {
     for (TraceSink* s : activeSinks())
-        if (s->on)
+        if (s->on())
             s->lines.push_back(makeLine(s));
 }
 

@@ -156,22 +156,6 @@ std::vector<FixFigure> toFixFigures(const std::vector<PathPoint>& path, long lon
 
 // ---- One-pixel lines ------------------------------------------------------------------------------
 
-namespace {
-
-// Where a segment passes exactly between two pixels, GDI picks the one that makes the line the same
-// whichever way it is drawn: the tie steps to the minor direction in octants 3, 5, 6 and 8 (counted
-// counter-clockwise from +x with y down) and stays in the others.
-long long tieBias(long long dx, long long dy) {
-    int octant;
-    if (dy > 0)
-        octant = dx > 0 ? (dx > dy ? 1 : 2) : (-dx > dy ? 4 : 3);
-    else
-        octant = dx < 0 ? (-dx > -dy ? 5 : 6) : (dx > -dy ? 8 : 7);
-    return (octant == 3 || octant == 5 || octant == 6 || octant == 8) ? 1 : 0;
-}
-
-} // namespace
-
 PixelLine::PixelLine(Surface& surface, const LinePen& pen) : surf_(surface) {
     px_ = surf_.beginDirect();
     stride_ = surf_.strideWords();
@@ -203,9 +187,8 @@ void PixelLine::line(long long x0, long long y0, long long x1, long long y1) {
     const long long adx = std::llabs(x1 - x0), ady = std::llabs(y1 - y0);
     if ((adx == 0 && ady == 0) || !px_)
         return;
-    if (period_ == 0 && x0 >= 0 && y0 >= 0 && x1 >= 0 && y1 >= 0 && x0 < w_ && x1 < w_ && y0 < h_ &&
-        y1 < h_) {
-        solidInside(x0, y0, adx, ady, x1 >= x0 ? 1 : -1, y1 >= y0 ? 1 : -1, tieBias(x1 - x0, y1 - y0));
+    if (period_ == 0 && solidLineFits(w_, h_, x0, y0, x1, y1)) {
+        solidLinePixels(px_, stride_, x0, y0, x1, y1, color_);
         return;
     }
     fixLine(FixPoint{x0 * kFixOne, y0 * kFixOne}, FixPoint{x1 * kFixOne, y1 * kFixOne});
@@ -289,7 +272,7 @@ void PixelLine::fixLine(const FixPoint& a, const FixPoint& b) {
                     std::llabs(m1 - m0),
                     std::llabs(ds),
                     ss,
-                    (ss > 0) == (tieBias(dx, dy) != 0)};
+                    (ss > 0) == (lineTieBias(dx, dy) != 0)};
     const bool small = std::llabs(a.x) < kSmallFix && std::llabs(a.y) < kSmallFix &&
                        std::llabs(b.x) < kSmallFix && std::llabs(b.y) < kSmallFix;
     if (small)
@@ -383,37 +366,6 @@ void PixelLine::travel(const Travel& tr, bool xMajor, long long ms) {
         c += ms;
     }
     pos_ += n;
-}
-
-// The common case: a solid segment wholly inside the surface, stepping a pixel pointer.
-void PixelLine::solidInside(long long x0, long long y0, long long adx, long long ady, long long sx,
-                            long long sy, long long bias) {
-    uint32_t* p = px_ + y0 * stride_ + x0;
-    const long long stepY = sy * stride_;
-    const uint32_t c = color_;
-    if (adx >= ady) {
-        long long d = 2 * ady - adx;
-        for (long long i = 0; i < adx; ++i) {
-            *p = c;
-            if (d + bias > 0) {
-                p += stepY;
-                d -= 2 * adx;
-            }
-            d += 2 * ady;
-            p += sx;
-        }
-    } else {
-        long long d = 2 * adx - ady;
-        for (long long i = 0; i < ady; ++i) {
-            *p = c;
-            if (d + bias > 0) {
-                p += sx;
-                d -= 2 * ady;
-            }
-            d += 2 * adx;
-            p += stepY;
-        }
-    }
 }
 
 bool PixelLine::dashOn(long long p) const {

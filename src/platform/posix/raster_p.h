@@ -23,8 +23,9 @@
 
 namespace draft2d::detail {
 
-// 0xFFRRGGBB pixel word of a COLORREF.
+// 0xFFRRGGBB pixel word of the colour GDI draws for a COLORREF (drawnColor).
 inline uint32_t pixelOf(COLORREF c) {
+    c = drawnColor(c);
     return 0xFF000000u | (static_cast<uint32_t>(GetRValue(c)) << 16) |
            (static_cast<uint32_t>(GetGValue(c)) << 8) | GetBValue(c);
 }
@@ -65,6 +66,65 @@ struct LinePen {
     std::vector<long long> dashes; // on, off, on, ... in pixels; empty for solid
 };
 
+// Where a segment passes exactly between two pixels, GDI picks the one that makes the line the same
+// whichever way it is drawn: the tie steps to the minor direction in octants 3, 5, 6 and 8 (counted
+// counter-clockwise from +x with y down) and stays in the others. 1 for a step, else 0.
+inline long long lineTieBias(long long dx, long long dy) {
+    int octant;
+    if (dy > 0)
+        octant = dx > 0 ? (dx > dy ? 1 : 2) : (-dx > dy ? 4 : 3);
+    else
+        octant = dx < 0 ? (-dx > -dy ? 5 : 6) : (dx > -dy ? 8 : 7);
+    return (octant == 3 || octant == 5 || octant == 6 || octant == 8) ? 1 : 0;
+}
+
+// The common case of LineTo: a solid one-pixel segment from pixel (x0, y0) towards pixel (x1, y1),
+// without the end point, when both ends lie on a w x h image (solidLineFits; otherwise the segment
+// needs a PixelLine). Bresenham with GDI's ties: the decision variable of the major step carries
+// the tie bias from the start, so a tie steps the minor axis exactly where lineTieBias says. It
+// calls nothing, so that LineTo's short road saves nothing.
+inline bool solidLineFits(long long w, long long h, long long x0, long long y0, long long x1, long long y1) {
+    return (x0 | y0 | x1 | y1) >= 0 && x0 < w && x1 < w && y0 < h && y1 < h;
+}
+
+// n pixels from p: a step of `major` each, and one of `minor` besides where d, kept by twoN and twoM,
+// says so.
+[[gnu::always_inline]] inline void bresenhamRun(uint32_t* p, long long n, long long d, long long twoN,
+                                                long long twoM, long long major, long long minor,
+                                                uint32_t color) {
+    for (; n > 0; --n) {
+        *p = color;
+        if (d > 0) {
+            p += minor;
+            d -= twoN;
+        }
+        d += twoM;
+        p += major;
+    }
+}
+
+[[gnu::always_inline]] inline void solidLinePixels(uint32_t* px, long long stride, long long x0, long long y0,
+                                                   long long x1, long long y1, uint32_t color) {
+    const long long dx = x1 - x0, dy = y1 - y0;
+    const long long adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
+    const long long stepY = dy >= 0 ? stride : -stride;
+    uint32_t* p = px + y0 * stride + x0;
+    const long long d = lineTieBias(dx, dy);
+    // One loop per horizontal direction, so that the step of one pixel is a constant in each: the
+    // loops then run in the registers a call may use, and LineTo saves none.
+    if (adx >= ady) {
+        if (dx >= 0)
+            bresenhamRun(p, adx, d + 2 * ady - adx, 2 * adx, 2 * ady, 1, stepY, color);
+        else
+            bresenhamRun(p, adx, d + 2 * ady - adx, 2 * adx, 2 * ady, -1, stepY, color);
+    } else {
+        if (dx >= 0)
+            bresenhamRun(p, ady, d + 2 * adx - ady, 2 * ady, 2 * adx, stepY, 1, color);
+        else
+            bresenhamRun(p, ady, d + 2 * adx - ady, 2 * ady, 2 * adx, stepY, -1, color);
+    }
+}
+
 struct Travel; // a segment along its major axis (raster.cpp)
 
 // Writes one-pixel segments straight into an image surface: GDI's pixels and a dash pattern that runs
@@ -84,8 +144,6 @@ public:
     void figures(const std::vector<FixFigure>& figs);
 
 private:
-    void solidInside(long long x0, long long y0, long long adx, long long ady, long long sx, long long sy,
-                     long long bias);
     bool dashOn(long long p) const;
     template <typename I>
     void travel(const Travel& tr, bool xMajor, long long ms);

@@ -94,6 +94,10 @@ typedef TEXTMETRICA TEXTMETRIC;
 // ---- Colours and failure values -----------------------------------------------------------------
 
 #define CLR_INVALID 0xFFFFFFFF
+// A colour naming an entry of the DC's palette (here always the default palette), and an RGB value
+// to be matched in it (on a true-colour device the RGB value itself).
+#define PALETTEINDEX(i) ((COLORREF)(0x01000000 | (DWORD)(WORD)(i)))
+#define PALETTERGB(r, g, b) (0x02000000 | RGB(r, g, b))
 #define GDI_ERROR 0xFFFFFFFFL
 #define HGDI_ERROR ((HANDLE)-1)
 

@@ -28,9 +28,19 @@ int compareStrings(LPCSTR a, LPCSTR b, Fold fold) {
     return sign(static_cast<int>(fold(*pa)) - static_cast<int>(fold(*pb)));
 }
 
+thread_local DWORD t_lastError = 0;
+
 } // namespace
 
 extern "C" {
+
+DWORD WINAPI GetLastError(void) {
+    return t_lastError;
+}
+
+void WINAPI SetLastError(DWORD code) {
+    t_lastError = code;
+}
 
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) {
     if (info == nullptr || info->dwOSVersionInfoSize < sizeof(OSVERSIONINFOA))

@@ -28,6 +28,14 @@ typedef struct _OSVERSIONINFOA {
 #define MB_SYSTEMMODAL 0x00001000L
 #define IDOK 1
 
+// Codes of the thread's last error that the subset sets.
+#define ERROR_SUCCESS 0L
+#define NO_ERROR 0L
+#define ERROR_INVALID_HANDLE 6L
+#define ERROR_INVALID_PARAMETER 87L
+#define ERROR_NOACCESS 998L
+#define ERROR_CAN_NOT_COMPLETE 1003L
+
 #define DLL_PROCESS_DETACH 0
 #define DLL_PROCESS_ATTACH 1
 #define DLL_THREAD_ATTACH 2
@@ -40,6 +48,11 @@ WINAPI_EXPORT BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation);
 WINAPI_EXPORT int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 WINAPI_EXPORT HWND WINAPI GetActiveWindow(void);
 WINAPI_EXPORT BOOL WINAPI DisableThreadLibraryCalls(HMODULE hLibModule);
+
+// The calling thread's last error: calls of the subset that fail for a bad handle or parameter set
+// it as Windows does; successful calls leave it alone.
+WINAPI_EXPORT DWORD WINAPI GetLastError(void);
+WINAPI_EXPORT void WINAPI SetLastError(DWORD dwErrCode);
 
 // String functions. A null pointer is treated as Windows does: length 0, no copy, and comparisons
 // ordering null before any string. lstrcmpiA folds ASCII letters only; other bytes compare unsigned.

@@ -436,6 +436,11 @@ bool IsCallTraceAvailable() {
     return false;
 }
 
+bool IsWineGdi() {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 GdiObjectCounts GetGdiObjectCounts() {
     return countObjects();
 }
