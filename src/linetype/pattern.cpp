@@ -32,9 +32,10 @@
 #include <vector>
 
 #include "algorithms/angles.h"
+#include "pixel_p.h"
 #include "symbol/mgSymbol.h"
 #include "text/CFontFormat.h"
-#include "view/CGraphSystem_p.h"
+#include "view/CGraphSystem.h"
 
 using draft2d::detail::DevicePixelTrunc;
 

@@ -11,9 +11,9 @@
 // advances are the library's own: measuring and output agree to the pixel on every GDI.
 #include "text/text_p.h"
 
+#include "pixel_p.h"
 #include "values/mgMatrix.h"
 #include "view/CGraphSystem.h"
-#include "view/CGraphSystem_p.h"
 
 #include <algorithm>
 #include <climits>

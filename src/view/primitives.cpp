@@ -15,7 +15,7 @@
 // directly even with a line type current (symbol drawing relies on that).
 //
 // What reaches GDI: coordinates rounded (add 0.5, truncate toward zero) unless a shape says
-// truncated, always inside the guard box of CGraphSystem_p.h. Segments are clipped in double
+// truncated, always inside the guard box of the pixel rule (pixel_p.h). Segments are clipped in double
 // precision to the clip rectangle, or to the guard box when there is none; closed polygons are
 // clipped to the guard box, open polylines cut at it, so far-away vertices never bend what is seen.
 //
@@ -42,6 +42,7 @@
 
 using draft2d::detail::DevicePixel;
 using draft2d::detail::DevicePixelTrunc;
+using draft2d::detail::InsideGuard;
 using draft2d::detail::kGuardPixels;
 
 namespace {
@@ -90,10 +91,6 @@ POINT Px(double x, double y) {
 
 POINT PxTrunc(double x, double y) {
     return POINT{DevicePixelTrunc(x), DevicePixelTrunc(y)};
-}
-
-bool InsideGuard(double x, double y) {
-    return std::fabs(x) < kGuardPixels && std::fabs(y) < kGuardPixels;
 }
 
 // Sutherland-Hodgman clipping of a closed polygon to the guard box. The result may have edges
