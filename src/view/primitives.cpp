@@ -49,10 +49,10 @@ namespace {
 
 const double kPi = 3.141592653589793;
 const double kTwoPi = 6.283185307179586;
-const double kMinStep = 0.04908738521234052;    // pi/64
-const double kMaxStep = 0.7853981633974483;     // pi/4
-const double kEllipseStep = 0.2243994752564138; // pi/14: seven equal steps a quadrant
-const double kBezier = 0.2761423749154;         // control offset as a fraction of the full width
+const double kMinStep = 0.04908738521234052;     // pi/64
+const double kMaxStep = 0.7853981633974483;      // pi/4
+const double kEllipseStep = 0.19634954084936207; // pi/16: the step of the ellipse polygon
+const double kBezier = 0.2761423749154;          // control offset as a fraction of the full width
 const double kTiny = 1e-7;
 const double kFullTurn = 6.283185207179586; // 2 pi - 1e-7: a sweep beyond is a whole circle
 
@@ -347,10 +347,11 @@ void CGraphSystem::DrawEllipse(double x1, double y1, double x2, double y2, coord
     if (!Finite(a) || !Finite(b))
         return;
     if (BeginShape()) {
-        // 32 points, quadrant by quadrant, eight to a quadrant from one axis to the other in equal
-        // steps (eight points a quarter turn apart in steps of pi/16 would leave a double step, a
-        // visible corner, at the ends of the short axis); the axis points repeat and the last is
-        // the first.
+        // 32 points, quadrant by quadrant, eight to a quadrant: the axis point, six points at
+        // multiples of pi/16 (the angle accumulated step by step), then the other axis point, which
+        // lies two steps after the sixth. Hosts compare paths and pixels with this polygon, so its
+        // double step at the ends of the vertical axis is part of the shape. The axis points repeat
+        // and the last point is the first.
         const double cx = (a.x() + b.x()) / 2, cy = (a.y() + b.y()) / 2;
         const double rx = std::fabs(b.x() - a.x()) / 2, ry = std::fabs(b.y() - a.y()) / 2;
         double qx[8], qy[8];

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -410,6 +411,46 @@ TEST_F(DrawTest, PaperSheetOnDisplayAndPrinter) {
         p.Detach();
         printer->Finish();
     }
+}
+
+// The axis-aligned ellipse in path mode is the 32-point polygon of sixteenth turns: in each quadrant
+// the axis point, six points at multiples of pi/16, then the other axis point two steps on. The solid
+// line strokes it segment by segment, so the trace holds every vertex, rounded.
+TEST_F(DrawTest, PathModeEllipseIsThePolygonOfSixteenthTurns) {
+    if (!trace)
+        GTEST_SKIP() << "needs the call trace";
+    SelectObject(dc, GetStockObject(NULL_BRUSH));
+    view.SetLineType("0", 1);
+    dev->ClearTrace();
+    view.DrawEllipse(20, 90, 180, 10, CS::COORD_SCREEN); // centre (100, 50), half-axes 80 and 40
+    double qx[8] = {80}, qy[8] = {0};
+    double t = 0;
+    for (int i = 1; i < 7; ++i) {
+        t += kPi / 16;
+        qx[i] = 80 * std::cos(t);
+        qy[i] = 40 * std::sin(t);
+    }
+    qx[7] = 0;
+    qy[7] = 40;
+    // Quadrants in the order q0..q7, mirrored in x q7..q0, mirrored in both q0..q7, in y q7..q0.
+    std::vector<std::string> vertices;
+    const int sx[4] = {1, -1, -1, 1}, sy[4] = {1, 1, -1, -1};
+    for (int quadrant = 0; quadrant < 4; ++quadrant)
+        for (int k = 0; k < 8; ++k) {
+            const int j = quadrant % 2 == 0 ? k : 7 - k;
+            const int x = static_cast<int>(100 + sx[quadrant] * qx[j] + 0.5);
+            const int y = static_cast<int>(50 + sy[quadrant] * qy[j] + 0.5);
+            vertices.push_back(std::to_string(x) + "," + std::to_string(y));
+        }
+    ASSERT_EQ(vertices.front(), "180,50");
+    ASSERT_EQ(vertices[6], "131,87"); // 6 pi/16 (seven steps of pi/14 would give 118,89)
+    ASSERT_EQ(vertices.back(), vertices.front());
+    std::vector<std::string> expected;
+    for (size_t i = 0; i + 1 < vertices.size(); ++i) {
+        expected.push_back("MoveToEx(" + vertices[i] + ")");
+        expected.push_back("LineTo(" + vertices[i + 1] + ")");
+    }
+    EXPECT_EQ(Drawn(), expected);
 }
 
 TEST(ViewPrimitives, PixelLinesAreRoundedAndClipped) {
