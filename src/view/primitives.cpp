@@ -20,8 +20,9 @@
 // clipped to the guard box, open polylines cut at it, so far-away vertices never bend what is seen.
 //
 // Degenerate shapes: coordinates that are not finite draw nothing; arcs of radius below 1e-7
-// nothing; circles smaller than a pixel a dot about two pixels across; rectangles without width or
-// height nothing; polylines of fewer than two points nothing.
+// nothing; arcs sweeping less than 1e-7 or more than 2 pi - 1e-7 (an infinite sweep too) the full
+// circle, whatever their start; circles smaller than a pixel a dot about two pixels across; rectangles
+// without width or height nothing; polylines of fewer than two points nothing.
 //
 // Circles and arcs in path mode are polygons with the step acos((r - 0.5) / r) (the angle at which
 // the chord leaves the circle by half a pixel) bounded to [pi/64, pi/4]: 8 to 128 segments a turn.
@@ -248,12 +249,17 @@ void CGraphSystem::DrawCircle(const mgPoint& c, double r, coord_type ct) {
 
 void CGraphSystem::DrawArc(double cx, double cy, double r, double start, double sweep, arc_type at,
                            coord_type ct) {
-    if (!(r >= kTiny) || !std::isfinite(start) || !std::isfinite(sweep))
+    // A sweep of nothing or of a whole turn or more (an infinite one too) is the full circle, where
+    // ever it starts; DrawCircle refuses a centre or radius that is not finite. Only then does the
+    // start matter: an arc from a start that is not finite has no ends.
+    if (!(r >= kTiny) || std::isnan(sweep))
         return;
     if (std::fabs(sweep) < kTiny || std::fabs(sweep) > kFullTurn) {
         DrawCircle(cx, cy, r, ct);
         return;
     }
+    if (!std::isfinite(start))
+        return;
     start = ReduceAngle(start);
     const mgPoint c = ToScreen(*this, cx, cy, ct);
     r *= ScreenFactor(*this, ct);

@@ -453,6 +453,49 @@ TEST_F(DrawTest, PathModeEllipseIsThePolygonOfSixteenthTurns) {
     EXPECT_EQ(Drawn(), expected);
 }
 
+// An arc that sweeps nothing or a whole turn is the full circle wherever it starts, a start that is
+// not a number included; only a sweep, radius or centre that is not a number draws nothing.
+TEST_F(DrawTest, FullTurnArcsIgnoreTheirStart) {
+    view.SetLineType(nullptr, 1.0);
+    const size_t bytes = static_cast<size_t>(dev->GetStride()) * 100;
+    auto pixels = [&]() {
+        const auto* p = reinterpret_cast<const uint8_t*>(dev->GetPixels());
+        return std::vector<uint8_t>(p, p + bytes);
+    };
+    view.DrawCircle(100, 50, 30, CS::COORD_SCREEN);
+    const std::vector<uint8_t> circle = pixels();
+    const double inf = INFINITY, nan = NAN;
+    const double full[][2] = {{nan, 0},    {inf, 1e-8},  {-inf, -7.0}, {nan, inf},
+                              {inf, -inf}, {nan, 1e300}, {3, 7}};
+    for (const auto& a : full) {
+        dev->Clear(kWhite);
+        view.DrawArc(100, 50, 30, a[0], a[1], CS::ARC_ARC, CS::COORD_SCREEN);
+        EXPECT_EQ(std::memcmp(dev->GetPixels(), circle.data(), bytes), 0) << a[0] << " " << a[1];
+    }
+    // The same through a line type: the circle's polygon.
+    view.SetLineType("0", 1);
+    dev->Clear(kWhite);
+    view.DrawCircle(100, 50, 30, CS::COORD_SCREEN);
+    const std::vector<uint8_t> polygon = pixels();
+    dev->Clear(kWhite);
+    view.DrawArc(100, 50, 30, nan, inf, CS::ARC_ARC, CS::COORD_SCREEN);
+    EXPECT_EQ(std::memcmp(dev->GetPixels(), polygon.data(), bytes), 0);
+
+    const double none[][4] = {{30, nan, 1.0, 50}, {30, inf, -2.0, 50}, {30, 0, nan, 50},
+                              {30, nan, nan, 50}, {nan, 0, 0, 50},     {30, 0, 0, nan}};
+    dev->Clear(kWhite);
+    dev->ClearTrace();
+    for (const auto& a : none)
+        for (const char* lt : {"0", static_cast<const char*>(nullptr)}) {
+            view.SetLineType(lt, 1);
+            view.DrawArc(100, a[3], a[0], a[1], a[2], CS::ARC_PIE, CS::COORD_SCREEN);
+        }
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x)
+            ASSERT_EQ(dev->GetPixel(x, y), kWhite) << x << "," << y;
+    EXPECT_TRUE(Drawn().empty());
+}
+
 TEST(ViewPrimitives, PixelLinesAreRoundedAndClipped) {
     auto dev = Device::CreateImage(40, 20);
     ASSERT_TRUE(dev);
