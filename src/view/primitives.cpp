@@ -419,10 +419,13 @@ void CGraphSystem::DrawEllipse(double cx, double cy, double rx, double ry, doubl
         const double dx = box[i][0] - c.x(), dy = box[i][1] - c.y();
         pts[i] = PxTrunc(c.x() + dx * cs + dy * sn, c.y() + dy * cs - dx * sn);
     }
+    // The canvas saves the DC before the path is begun. A DC's saved state includes its path, so
+    // the canvas's RestoreDC gives the host back whatever path the DC held before (none, usually),
+    // not the closed ellipse that FillPath or StrokePath has used up.
+    CGraphCanvas canvas(this, nullptr, 0);
     ::BeginPath(dc);
     ::PolyBezier(dc, pts, 13);
     ::EndPath(dc);
-    CGraphCanvas canvas(this, nullptr, 0);
     const int style = canvas.GetBrushStyle();
     if (style == BS_SOLID || style == BS_HATCHED)
         ::FillPath(dc);

@@ -496,6 +496,33 @@ TEST_F(DrawTest, FullTurnArcsIgnoreTheirStart) {
     EXPECT_TRUE(Drawn().empty());
 }
 
+// The turned ellipse leaves the DC as it found it: the canvas saves the DC before the ellipse's
+// path is begun, so restoring it brings back no used-up ellipse (a host's next StrokePath draws
+// nothing) and gives back a path the host had closed before the call.
+TEST_F(DrawTest, TurnedEllipseLeavesTheHostsPathAlone) {
+    for (int brush : {NULL_BRUSH, GRAY_BRUSH}) { // StrokePath, then FillPath
+        SelectObject(dc, GetStockObject(brush));
+        view.DrawEllipse(100, 50, 40, 20, 30, CS::COORD_SCREEN);
+        dev->Clear(kWhite);
+        EXPECT_FALSE(StrokePath(dc)) << brush; // no path left in the DC
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 200; ++x)
+                ASSERT_EQ(dev->GetPixel(x, y), kWhite) << x << "," << y << " brush " << brush;
+    }
+    // A path of the host's own, closed before the call, is there afterwards: a line along y = 5.
+    SelectObject(dc, GetStockObject(NULL_BRUSH));
+    BeginPath(dc);
+    MoveToEx(dc, 10, 5, nullptr);
+    LineTo(dc, 190, 5);
+    EndPath(dc);
+    view.DrawEllipse(100, 50, 40, 20, 30, CS::COORD_SCREEN);
+    dev->Clear(kWhite);
+    EXPECT_TRUE(StrokePath(dc));
+    EXPECT_EQ(dev->GetPixel(100, 5), kBlack);
+    EXPECT_EQ(dev->GetPixel(100, 30), kWhite); // not the ellipse
+    SelectObject(dc, GetStockObject(WHITE_BRUSH));
+}
+
 TEST(ViewPrimitives, PixelLinesAreRoundedAndClipped) {
     auto dev = Device::CreateImage(40, 20);
     ASSERT_TRUE(dev);
