@@ -10,7 +10,6 @@
 #include "text/CFontFormat.h"
 #include "view/CGraphCanvas.h"
 
-using draft2d::detail::DevicePixel;
 using draft2d::detail::ViewPath;
 
 const double CGraphSystem::MAX_USER_SCRMM = 1000.0;
@@ -269,10 +268,13 @@ void CGraphSystem::DrawPath() {
             const int style = canvas.GetBrushStyle();
             if (style == BS_SOLID || style == BS_HATCHED) {
                 canvas.SetPen(static_cast<HPEN>(::GetStockObject(NULL_PEN)));
-                std::vector<POINT> poly(n);
-                for (size_t i = 0; i < n; ++i)
-                    poly[i] = POINT{DevicePixel(pts[i].x()), DevicePixel(pts[i].y())};
-                ::Polygon(dc, poly.data(), static_cast<int>(n));
+                // The fill is clipped as a direct polygon is, so far vertices never bend its edges
+                // away from the outline just drawn.
+                try {
+                    draft2d::detail::DrawPolyPoints(dc, std::vector<mgPoint>(pts.begin(), pts.end()), true);
+                } catch (const std::bad_alloc&) {
+                    // No fill when the points cannot be copied.
+                }
             }
         }
     }

@@ -28,6 +28,11 @@ struct UcsEntry {
     double userY = 0.0;
 };
 
+// Draws screen points with GDI's Polyline or Polygon (closed) on dc. Points far outside every device
+// are handled in double precision first: a polygon is clipped to the guard box, an open polyline cut
+// into the runs that lie inside it, so what is seen keeps its exact geometry. May throw bad_alloc.
+void DrawPolyPoints(HDC dc, const std::vector<mgPoint>& pts, bool closed);
+
 } // namespace draft2d::detail
 
 struct CGraphSystem::State {

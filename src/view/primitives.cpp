@@ -484,11 +484,8 @@ void CGraphSystem::DrawRect(const mgPoint& p1, const mgPoint& p2, const mgPoint&
     EndShape();
 }
 
-namespace {
+namespace draft2d::detail {
 
-// Draws screen points as GDI's Polyline or Polygon. Points far outside every device are handled in
-// double precision first: a polygon is clipped to the guard box, an open polyline cut into the runs
-// that lie inside it.
 void DrawPolyPoints(HDC dc, const std::vector<mgPoint>& pts, bool closed) {
     bool inside = true;
     for (const mgPoint& p : pts)
@@ -535,6 +532,12 @@ void DrawPolyPoints(HDC dc, const std::vector<mgPoint>& pts, bool closed) {
     if (run.size() >= 2)
         emit(run);
 }
+
+} // namespace draft2d::detail
+
+using draft2d::detail::DrawPolyPoints;
+
+namespace {
 
 // The n points at(0) ... at(n - 1) as coordinate arrays; false when memory for them cannot be had.
 template <typename PointAt>

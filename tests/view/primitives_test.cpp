@@ -523,6 +523,32 @@ TEST_F(DrawTest, TurnedEllipseLeavesTheHostsPathAlone) {
     SelectObject(dc, GetStockObject(WHITE_BRUSH));
 }
 
+// The fill of a closed path is clipped to the guard box like a direct polygon: a triangle with
+// vertices a billion pixels away fills exactly its own pixels (vertex by vertex saturation used to
+// turn its long edge from slope 1/2 to slope 1).
+TEST_F(DrawTest, PathFillOfAFarPolygonStaysInsideItsOutline) {
+    view.SetLineType("0", 1);
+    HBRUSH red = CreateSolidBrush(0x0000FF);
+    HGDIOBJ old = SelectObject(dc, red);
+    const double xs[3] = {10, 1e9, 1e9}, ys[3] = {10, 10, 10 + 5e8};
+    view.DrawPolyline(3, xs, ys, 1, CS::COORD_SCREEN);
+    SelectObject(dc, old);
+    DeleteObject(red);
+    int filled = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x) {
+            if (dev->GetPixel(x, y) != 0x0000FFu)
+                continue;
+            ++filled;
+            // Inside: at or below y = 10, at or above the long edge y = 10 + (x - 10) / 2.
+            ASSERT_GE(y, 10) << x;
+            ASSERT_LE(y, 10 + (x - 10) * 0.5 + 1.0) << x << "," << y;
+        }
+    EXPECT_GT(filled, 3000); // the triangle's part of the window: about 190 x 95 / 2 pixels
+    EXPECT_EQ(dev->GetPixel(150, 40), 0x0000FFu);
+    EXPECT_EQ(dev->GetPixel(100, 80), kWhite);
+}
+
 TEST(ViewPrimitives, PixelLinesAreRoundedAndClipped) {
     auto dev = Device::CreateImage(40, 20);
     ASSERT_TRUE(dev);
