@@ -146,12 +146,11 @@ void CGraphSystem::SetLineType(const char* name, double scale) {
 const char* CGraphSystem::GetLineType() const {
     if (state->lineType == nullptr)
         return nullptr;
-    // The name is copied into the state block so that the text stays valid after the call. A line
-    // type its registry has dropped since it was selected draws as the solid line, so that is its
-    // name.
+    // The line type's own name, valid while the line type lives: a host (or a canvas) may keep it
+    // across drawing calls, which read the line type themselves. A line type its registry has
+    // dropped since it was selected draws as the solid line, so that is its name.
     const CLineType* lt = LiveLineType(state->lineType);
-    state->lineTypeName = lt != nullptr ? lt->GetName() : CLineTypes::c_solidLine.GetName();
-    return state->lineTypeName.c_str();
+    return (lt != nullptr ? lt : &CLineTypes::c_solidLine)->name.c_str();
 }
 
 CLineType* CGraphSystem::CurrentLineType() const {

@@ -71,7 +71,6 @@ struct CGraphSystem::State {
     int lineWidthEnabled = 1;
     CLineType* lineType = nullptr;
     double lineScale = 1.0;
-    std::string lineTypeName; // text handed out by GetLineType
     std::unique_ptr<CFontFormat> promptFormat;
     HDC hdc = nullptr;
     HDC attribDC = nullptr;

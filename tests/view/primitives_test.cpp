@@ -549,6 +549,25 @@ TEST_F(DrawTest, PathFillOfAFarPolygonStaysInsideItsOutline) {
     EXPECT_EQ(dev->GetPixel(100, 80), kWhite);
 }
 
+// GetLineType hands out the line type's own name: it stays what it was however the view is used
+// afterwards, so a host can save it, draw with another line type and select it back.
+TEST_F(DrawTest, SavedLineTypeNameSurvivesDrawing) {
+    view.SetLineType("2", 1.5);
+    const char* saved = view.GetLineType();
+    ASSERT_NE(saved, nullptr);
+    const std::string name = saved;
+    EXPECT_EQ(name, CLineTypes::StdLineTypeName(2));
+    EXPECT_EQ(view.GetLineType(), saved); // the same text every time
+    view.SetLineType("3", 1.0);
+    view.DrawLine(0, 10, 100, 10, CS::COORD_SCREEN); // its canvas asks for the name
+    EXPECT_STREQ(view.GetLineType(), CLineTypes::StdLineTypeName(3));
+    EXPECT_EQ(saved, name);
+    view.SetLineType(saved, 1.5);
+    EXPECT_STREQ(view.GetLineType(), CLineTypes::StdLineTypeName(2));
+    view.SetLineType("0", 1.0);
+    EXPECT_STREQ(view.GetLineType(), "");
+}
+
 TEST(ViewPrimitives, PixelLinesAreRoundedAndClipped) {
     auto dev = Device::CreateImage(40, 20);
     ASSERT_TRUE(dev);
