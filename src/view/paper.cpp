@@ -264,7 +264,9 @@ void CGraphSystem::DrawGrid(unsigned long colour, unsigned long outsideColour, i
             }
         }
     } else if (style == 1 || style == 2) {
-        canvas.SetPen(0, c, PS_SOLID);
+        // The canvas applies the view's colour rule itself: given c it would invert an inverted
+        // colour back.
+        canvas.SetPen(0, colour, PS_SOLID);
         const double k = UserToScreen();
         double sx0, sy0;
         UserToScreen(x0, y0, &sx0, &sy0);
