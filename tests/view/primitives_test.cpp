@@ -568,6 +568,91 @@ TEST_F(DrawTest, SavedLineTypeNameSurvivesDrawing) {
     EXPECT_STREQ(view.GetLineType(), "");
 }
 
+// Division lines are drawn with plain MoveToEx/LineTo, which the clip rectangle does not clip, so
+// the clip rectangle does not thin them out: a division between it and the window edge is drawn.
+TEST_F(DrawTest, LayoutDivisionsIgnoreTheClipRectangle) {
+    view.SetPaper(20, 10); // 76 x 38 px at the bottom left: the layout is (0, 24) - (152, 100)
+    view.SetClipRect(mgRect(0, 0, 50, 100));
+    view.DrawPaper2(2, 2, 0, 0, 0, 0);
+    EXPECT_EQ(dev->GetPixel(76, 40), kBlack);  // the vertical division, right of the clip rectangle
+    EXPECT_EQ(dev->GetPixel(100, 62), kBlack); // the horizontal one
+    EXPECT_EQ(dev->GetPixel(151, 40), kBlack); // the printable frame
+    EXPECT_EQ(dev->GetPixel(120, 40), kWhite);
+}
+
+// Zoomed in, a sheet spans far more than the +-10000 pixels GetPaperRectPixel is clamped to; the
+// layout is measured on the whole sheet. Here a 20 m sheet at a pixel per millimetre lies 39.9 m left
+// of the window: its corners round (toward zero) to x = -39899 and -19899, and the second cell of a
+// 2 x 1 layout ends at x = 101.
+TEST_F(DrawTest, LayoutOfAZoomedSheetKeepsItsSize) {
+    view.SetMmPixels(1.0, 1.0);
+    view.Zoom(1.0, 39900, 0);
+    view.SetPaper(20000, 50); // y 50 .. 100
+    view.SetBkColor(0xF0F0F0, kWhite);
+    const COLORREF frame = 0x0F0F0F; // the background's contrast colour
+    RECT clamped;
+    view.GetPaperRectPixel(clamped);
+    EXPECT_EQ(clamped.left, -10000); // the clamp stays on the value handed out
+    EXPECT_EQ(clamped.right, -19899);
+    view.DrawPaper2(2, 1, 0, 0, 0, 0);
+    EXPECT_EQ(dev->GetPixel(90, 75), 0xF0F0F0u); // inside the second cell
+    EXPECT_EQ(dev->GetPixel(99, 75), 0xF0F0F0u);
+    EXPECT_EQ(dev->GetPixel(100, 75), frame); // printable frame, right edge
+    EXPECT_EQ(dev->GetPixel(101, 75), frame); // sheet frame, a pixel outside
+    EXPECT_EQ(dev->GetPixel(102, 75), kWhite);
+    EXPECT_EQ(dev->GetPixel(90, 49), frame); // top frame
+    // With 10 mm margins (10 pixels at scale 1) the cells are 19980 x 30: the layout ends at
+    // -19899 + 19980 = 81, its printable frame at (-39889, 60) - (71, 90).
+    dev->Clear(kWhite);
+    view.DrawPaper2(2, 1, 10, 10, 10, 10);
+    EXPECT_EQ(dev->GetPixel(70, 75), frame); // printable frame, right edge
+    EXPECT_EQ(dev->GetPixel(60, 60), frame); // and top edge
+    EXPECT_EQ(dev->GetPixel(60, 55), 0xF0F0F0u);
+    EXPECT_EQ(dev->GetPixel(75, 75), 0xF0F0F0u);
+    EXPECT_EQ(dev->GetPixel(81, 75), frame); // sheet frame
+    EXPECT_EQ(dev->GetPixel(82, 75), kWhite);
+}
+
+// On a printer the sheet's outline is measured in double: an A1 sheet at 600 dpi is 19866 pixels
+// wide, beyond the clamp of GetPaperRectPixel. A layout's outline is not filled with the brush the
+// host left in the DC.
+TEST(ViewPaper, PrinterOutlinesKeepTheirSizeAndStayHollow) {
+    if (!draft2d::IsCallTraceAvailable())
+        GTEST_SKIP() << "needs the call trace";
+    auto printer = Device::CreatePrinter(std::string(DRAFT2D_TEST_OUTPUT_DIR) + "/paper_a1.pdf", 841, 594);
+    ASSERT_TRUE(printer);
+    const int before = draft2d::GetGdiObjectCounts().total();
+    {
+        View p;
+        p.SetWndSize(printer->GetWidth(), printer->GetHeight());
+        p.Attach(printer->GetDC(), nullptr, 0);
+        p.SetPaper(841, 594);
+        printer->EnableTrace(true);
+        p.DrawPaper(nullptr);
+        const std::vector<std::string> outline = printer->GetTrace();
+        const std::string right = "LineTo(19866,";
+        EXPECT_EQ(std::count_if(outline.begin(), outline.end(),
+                                [&](const std::string& l) { return l.rfind(right, 0) == 0; }),
+                  2);
+        printer->ClearTrace();
+        HBRUSH solid = CreateSolidBrush(0x00C0FF);
+        HGDIOBJ old = SelectObject(printer->GetDC(), solid);
+        p.DrawPaper2(2, 1, 10, 10, 10, 10);
+        int polygons = 0, lineTos = 0;
+        for (const std::string& l : printer->GetTrace()) {
+            polygons += l.rfind("Polygon", 0) == 0;
+            lineTos += l.rfind("LineTo", 0) == 0;
+        }
+        EXPECT_EQ(polygons, 0);
+        EXPECT_EQ(lineTos, 4);
+        SelectObject(printer->GetDC(), old);
+        DeleteObject(solid);
+        p.Detach();
+    }
+    printer->Finish();
+    EXPECT_EQ(draft2d::GetGdiObjectCounts().total(), before);
+}
+
 TEST(ViewPrimitives, PixelLinesAreRoundedAndClipped) {
     auto dev = Device::CreateImage(40, 20);
     ASSERT_TRUE(dev);
