@@ -20,6 +20,7 @@
 // asks for more bytes than remain, and any short read, make the symbol fail with -1.
 #include "symbol/mgSymbol.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -131,7 +132,9 @@ int FillFromFields(mgSymbolItem& item, const CStringSplit& f) {
 
 // ---- binary files ------------------------------------------------------------------------------
 
-// Buffered reading of a descriptor. Reads are exact: Read fails unless every byte asked for
+// Reading of a descriptor, record by record. Only the bytes a record needs are read, never ahead:
+// a host may read several symbols one after the other from one descriptor, and each must leave the
+// descriptor just after its end record. Reads are exact: Read fails unless every byte asked for
 // arrives, so a file that ends inside a record is a failure, never data taken from nowhere.
 class FdReader {
 public:
@@ -139,80 +142,61 @@ public:
 
     // 1 and the byte, 0 at the end of the file, -1 on a read error.
     int ReadByte(unsigned char& b) {
-        if (pos_ == len_ && Fill() <= 0)
-            return eof_ ? 0 : -1;
-        b = buf_[pos_++];
-        return 1;
+        const int got = _read(fd_, &b, 1);
+        return got == 1 ? 1 : got == 0 ? 0 : -1;
     }
 
+    // Exactly n bytes into dst (null: read and dropped).
     bool Read(void* dst, size_t n) {
         auto* out = static_cast<unsigned char*>(dst);
+        unsigned char scratch[64];
         while (n > 0) {
-            if (pos_ == len_ && Fill() <= 0)
+            unsigned char* to = out != nullptr ? out : scratch;
+            const size_t room = out != nullptr ? n : sizeof(scratch);
+            const unsigned want = static_cast<unsigned>(std::min<size_t>({n, room, kMaxRead}));
+            const int got = _read(fd_, to, want);
+            if (got <= 0)
                 return false;
-            const size_t k = n < len_ - pos_ ? n : len_ - pos_;
-            if (out != nullptr) {
-                std::memcpy(out, buf_ + pos_, k);
-                out += k;
-            }
-            pos_ += k;
-            n -= k;
+            if (out != nullptr)
+                out += got;
+            n -= static_cast<size_t>(got);
         }
         return true;
     }
 
     bool Skip(size_t n) { return Read(nullptr, n); }
 
-    // n little-endian 32-bit words, as floats or as signed integers.
+    // n little-endian 32-bit words, as floats or as signed integers, read in one request.
     bool ReadFloats(float* v, int n) {
+        if (!Read(v, static_cast<size_t>(n) * 4))
+            return false;
         for (int k = 0; k < n; ++k) {
-            uint32_t u = 0;
-            if (!ReadWord(u))
-                return false;
+            const uint32_t u = WordAt(&v[k]);
             std::memcpy(&v[k], &u, 4);
         }
         return true;
     }
 
     bool ReadInts(int* v, int n) {
-        for (int k = 0; k < n; ++k) {
-            uint32_t u = 0;
-            if (!ReadWord(u))
-                return false;
-            v[k] = static_cast<int32_t>(u);
-        }
+        if (!Read(v, static_cast<size_t>(n) * 4))
+            return false;
+        for (int k = 0; k < n; ++k)
+            v[k] = static_cast<int32_t>(WordAt(&v[k]));
         return true;
     }
 
 private:
-    bool ReadWord(uint32_t& u) {
-        unsigned char b[4];
-        if (!Read(b, 4))
-            return false;
-        u = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
-            static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
-        return true;
-    }
+    static constexpr size_t kMaxRead = 1u << 20;
 
-    // Bytes read into the empty buffer: > 0, 0 at the end of the file, -1 on an error.
-    int Fill() {
-        pos_ = len_ = 0;
-        if (eof_)
-            return 0;
-        const int got = _read(fd_, buf_, sizeof(buf_));
-        if (got <= 0) {
-            eof_ = got == 0;
-            return got < 0 ? -1 : 0;
-        }
-        len_ = static_cast<size_t>(got);
-        return got;
+    // The little-endian word in the four bytes at p.
+    static uint32_t WordAt(const void* p) {
+        unsigned char b[4];
+        std::memcpy(b, p, 4);
+        return static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
+               static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
     }
 
     int fd_;
-    bool eof_ = false;
-    unsigned char buf_[4096];
-    size_t pos_ = 0;
-    size_t len_ = 0;
 };
 
 // A length stored as a float: finite, not negative, truncated. -1 for anything else (including
