@@ -18,9 +18,8 @@
 
 namespace draft2d::detail {
 
-// Add 0.5 and truncate toward zero, saturating at the 32-bit range; NaN gives 0.
-inline int32_t RoundPixel(double v) {
-    v += 0.5;
+// Truncation toward zero, saturating at the 32-bit range; NaN gives 0.
+inline int32_t TruncPixel(double v) {
     if (!(v == v))
         return 0;
     if (v >= 2147483647.0)
@@ -30,15 +29,9 @@ inline int32_t RoundPixel(double v) {
     return static_cast<int32_t>(v);
 }
 
-// Truncation toward zero with the same saturation.
-inline int32_t TruncPixel(double v) {
-    if (!(v == v))
-        return 0;
-    if (v >= 2147483647.0)
-        return INT32_MAX;
-    if (v <= -2147483648.0)
-        return INT32_MIN;
-    return static_cast<int32_t>(v);
+// Add 0.5 and truncate toward zero, with the same saturation.
+inline int32_t RoundPixel(double v) {
+    return TruncPixel(v + 0.5);
 }
 
 // Half the side of the guard box, in device pixels.

@@ -193,14 +193,18 @@ TEST(PrimitivesSheet, EllipsePolygonOverTheEllipse) {
 TEST(PrimitivesSheet, PaperLayoutsWholeAndZoomedIn) {
     const int before = draft2d::GetGdiObjectCounts().total();
     auto layout = [](CGraphSystem& v) { v.DrawPaper2(3, 2, 10, 10, 10, 10); };
+    // An A4 sheet on a grey window of the device's size.
+    auto attach = [](CGraphSystem& v, Device& dev) {
+        v.SetWndSize(dev.GetWidth(), dev.GetHeight());
+        v.Attach(dev.GetDC(), nullptr, 0);
+        v.SetBkColor(0xFFFFFF, 0xE0E0E0);
+        v.SetPaper(297, 210);
+    };
     {
         auto dev = Device::CreateImage(640, 400);
         ASSERT_TRUE(dev);
         CGraphSystem v;
-        v.SetWndSize(640, 400);
-        v.Attach(dev->GetDC(), nullptr, 0);
-        v.SetBkColor(0xFFFFFF, 0xE0E0E0);
-        v.SetPaper(297, 210);
+        attach(v, *dev);
         v.Cls();
         v.ZoomTo(mgRect(-20, -20, 3 * 297 + 20, 2 * 210 + 20), 1);
         v.SetClipRect(mgRect(100, 40, 260, 360));
@@ -218,11 +222,8 @@ TEST(PrimitivesSheet, PaperLayoutsWholeAndZoomedIn) {
         auto dev = Device::CreateImage(400, 300);
         ASSERT_TRUE(dev);
         CGraphSystem v;
-        v.SetWndSize(400, 300);
-        v.Attach(dev->GetDC(), nullptr, 0);
-        v.SetBkColor(0xFFFFFF, 0xE0E0E0);
+        attach(v, *dev);
         v.SetMmPixels(4.0, 4.0);
-        v.SetPaper(297, 210);
         v.Cls();
         // At scale 50 a millimetre is 200 pixels: the sheet is 59400 x 42000 pixels, a margin 500
         // and a cell 58400 x 41000. The first vertical division lies 500 + 58400 pixels right of the
