@@ -295,6 +295,21 @@ TEST(SymbolFiles, BinarySymbolsFollowEachOtherOnOneDescriptor) {
     char rest = 0;
     EXPECT_EQ(_read(fd, &rest, 1), 0);
     _close(fd);
+
+    // A symbol ends at its 1000th item: the record after it is where the descriptor stays.
+    Bin many;
+    for (int k = 0; k < 1001; ++k)
+        many.Byte('d').F(float(k)).F(0).Skip(16);
+    ASSERT_TRUE(WriteFile(path, many.bytes));
+    const int fd2 = _open(path.c_str(), _O_RDONLY | _O_BINARY);
+    ASSERT_GE(fd2, 0);
+    Symbol full, after;
+    EXPECT_EQ(full.ReadFileBin(fd2), 0);
+    EXPECT_EQ(full.GetItems().size(), 1000u);
+    EXPECT_EQ(after.ReadFileBin(fd2), 0);
+    ASSERT_EQ(after.GetItems().size(), 1u);
+    EXPECT_EQ(after.GetItems()[0]->x, 1000.0f);
+    _close(fd2);
 }
 
 // Every prefix of a valid file either ends on a record boundary (0) or inside a record (-1): a
