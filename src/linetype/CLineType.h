@@ -135,6 +135,7 @@ protected:
     std::deque<item_data*> items;
 
     friend class CLineTypes;
+    friend class CGraphSystem; // GetLineType hands out the name itself
 };
 
 // An ordered registry of line types. It owns its line types; c_solidLine belongs to no registry.

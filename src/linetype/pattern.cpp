@@ -32,9 +32,10 @@
 #include <vector>
 
 #include "algorithms/angles.h"
+#include "pixel_p.h"
 #include "symbol/mgSymbol.h"
 #include "text/CFontFormat.h"
-#include "view/CGraphSystem_p.h"
+#include "view/CGraphSystem.h"
 
 using draft2d::detail::DevicePixelTrunc;
 
@@ -396,14 +397,22 @@ void CLineType::DrawFillBlock(CGraphSystem* gs, HDC /*hdc*/, const std::deque<mg
     maxX -= m;
     maxY -= m;
 
-    // The visible area, widened by what a symbol placed outside it can reach and by the jitter.
-    mgRect view = gs->GetClipRect();
-    if (view.isEmpty())
-        view = mgRect(0, 0, gs->GetWidth(), gs->GetHeight());
+    // The area where symbols can be seen: the window, and the clip rectangle where it reaches
+    // beyond (symbols are not clipped by it), widened by what a symbol placed outside can reach
+    // and by the jitter. Screen y grows downward; a screen clip rectangle keeps its larger y in
+    // bottom, so its y range is taken from both fields.
+    double viewX0 = 0.0, viewY0 = 0.0, viewX1 = gs->GetWidth(), viewY1 = gs->GetHeight();
+    const mgRect clip = gs->GetClipRect();
+    if (!clip.isEmpty()) {
+        viewX0 = std::min({viewX0, clip.left(), clip.right()});
+        viewX1 = std::max({viewX1, clip.left(), clip.right()});
+        viewY0 = std::min({viewY0, clip.bottom(), clip.top()});
+        viewY1 = std::max({viewY1, clip.bottom(), clip.top()});
+    }
     const double reach =
         SymbolReach(mgSymbols::c_object.Find(item.blockName)) * gs->PaperToScreen() + d + 2.0;
-    const double left = std::max(minX, view.left() - reach), right = std::min(maxX, view.right() + reach);
-    const double bottom = std::max(minY, view.bottom() - reach), top = std::min(maxY, view.top() + reach);
+    const double left = std::max(minX, viewX0 - reach), right = std::min(maxX, viewX1 + reach);
+    const double bottom = std::max(minY, viewY0 - reach), top = std::min(maxY, viewY1 + reach);
     if (!(left < right && bottom < top))
         return;
     // Grid indices of the points x = minX + i d < maxX inside [left, right], and the same for y.

@@ -89,7 +89,9 @@ public:
     // Replace the items with those of an open symbol file. 0 on success; the text reader gives -1
     // when memory runs out and -2 for a text item without text, the binary reader -1 for a failed
     // or short read, a count or length that the file cannot hold, or memory. The items read before
-    // an error stay in the list.
+    // an error stay in the list. The binary reader reads only what the records need: a successful
+    // read leaves the descriptor just after the symbol's end record (a zero kind byte or a comment
+    // record), where the next symbol of a file holding several may be read.
     int ReadFileTxt(FILE* f);
     int ReadFileBin(int fd);
 

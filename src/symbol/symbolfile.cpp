@@ -20,6 +20,7 @@
 // asks for more bytes than remain, and any short read, make the symbol fail with -1.
 #include "symbol/mgSymbol.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -131,88 +132,103 @@ int FillFromFields(mgSymbolItem& item, const CStringSplit& f) {
 
 // ---- binary files ------------------------------------------------------------------------------
 
-// Buffered reading of a descriptor. Reads are exact: Read fails unless every byte asked for
-// arrives, so a file that ends inside a record is a failure, never data taken from nowhere.
+// Reading of a descriptor, record by record, never past the end of a symbol: a host may read several
+// symbols one after the other from one descriptor, and each must leave the descriptor just after its
+// end record. The only byte read ahead is the kind byte of the record that follows (a record is never
+// the last thing of a symbol but the end record, a comment record or the end of the file), asked for
+// in the same request as the last bytes of a record: most records then cost one request. Reads are
+// exact: a read fails unless every byte asked for arrives, so a file that ends inside a record is a
+// failure, never data taken from nowhere.
 class FdReader {
 public:
     explicit FdReader(int fd) : fd_(fd) {}
 
     // 1 and the byte, 0 at the end of the file, -1 on a read error.
     int ReadByte(unsigned char& b) {
-        if (pos_ == len_ && Fill() <= 0)
-            return eof_ ? 0 : -1;
-        b = buf_[pos_++];
-        return 1;
-    }
-
-    bool Read(void* dst, size_t n) {
-        auto* out = static_cast<unsigned char*>(dst);
-        while (n > 0) {
-            if (pos_ == len_ && Fill() <= 0)
-                return false;
-            const size_t k = n < len_ - pos_ ? n : len_ - pos_;
-            if (out != nullptr) {
-                std::memcpy(out, buf_ + pos_, k);
-                out += k;
-            }
-            pos_ += k;
-            n -= k;
+        if (next_ >= 0) {
+            b = static_cast<unsigned char>(next_);
+            next_ = -1;
+            return 1;
         }
-        return true;
+        if (atEnd_)
+            return 0;
+        const int got = _read(fd_, &b, 1);
+        return got == 1 ? 1 : got == 0 ? 0 : -1;
     }
 
-    bool Skip(size_t n) { return Read(nullptr, n); }
+    // Up to n bytes into dst (null: read and dropped); the number that arrived, n unless the file
+    // ends first or a read fails. With peek (n at most kPeekMax), the next record's kind byte is
+    // asked for in the same request and kept for ReadByte.
+    size_t Read(void* dst, size_t n, bool peek = false) {
+        auto* out = static_cast<unsigned char*>(dst);
+        if (peek && n <= kPeekMax) {
+            size_t got = 0;
+            while (got < n + 1) {
+                const int r = _read(fd_, buf_ + got, static_cast<unsigned>(n + 1 - got));
+                if (r <= 0) {
+                    atEnd_ = r == 0;
+                    break;
+                }
+                got += static_cast<size_t>(r);
+            }
+            if (got == n + 1)
+                next_ = buf_[n];
+            const size_t arrived = got < n ? got : n;
+            if (out != nullptr)
+                std::memcpy(out, buf_, arrived);
+            return arrived;
+        }
+        size_t done = 0;
+        while (done < n) {
+            unsigned char* to = out != nullptr ? out + done : buf_;
+            const size_t room = out != nullptr ? n - done : sizeof(buf_);
+            const int r = _read(fd_, to, static_cast<unsigned>(std::min<size_t>({n - done, room, kMaxRead})));
+            if (r <= 0)
+                break;
+            done += static_cast<size_t>(r);
+        }
+        return done;
+    }
 
-    // n little-endian 32-bit words, as floats or as signed integers.
-    bool ReadFloats(float* v, int n) {
+    bool ReadAll(void* dst, size_t n, bool peek = false) { return Read(dst, n, peek) == n; }
+    bool Skip(size_t n) { return ReadAll(nullptr, n); }
+
+    // n little-endian 32-bit words, as floats or as signed integers, read in one request.
+    bool ReadFloats(float* v, int n, bool peek = false) {
+        if (!ReadAll(v, static_cast<size_t>(n) * 4, peek))
+            return false;
         for (int k = 0; k < n; ++k) {
-            uint32_t u = 0;
-            if (!ReadWord(u))
-                return false;
+            const uint32_t u = WordAt(&v[k]);
             std::memcpy(&v[k], &u, 4);
         }
         return true;
     }
 
     bool ReadInts(int* v, int n) {
-        for (int k = 0; k < n; ++k) {
-            uint32_t u = 0;
-            if (!ReadWord(u))
-                return false;
-            v[k] = static_cast<int32_t>(u);
-        }
+        if (!ReadAll(v, static_cast<size_t>(n) * 4))
+            return false;
+        for (int k = 0; k < n; ++k)
+            v[k] = static_cast<int32_t>(WordAt(&v[k]));
         return true;
     }
+
+    // The little-endian word in the four bytes at p.
+    static uint32_t WordAt(const void* p) {
+        unsigned char b[4];
+        std::memcpy(b, p, 4);
+        return static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
+               static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
+    }
+
+    static constexpr size_t kPeekMax = 8192;
 
 private:
-    bool ReadWord(uint32_t& u) {
-        unsigned char b[4];
-        if (!Read(b, 4))
-            return false;
-        u = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
-            static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
-        return true;
-    }
-
-    // Bytes read into the empty buffer: > 0, 0 at the end of the file, -1 on an error.
-    int Fill() {
-        pos_ = len_ = 0;
-        if (eof_)
-            return 0;
-        const int got = _read(fd_, buf_, sizeof(buf_));
-        if (got <= 0) {
-            eof_ = got == 0;
-            return got < 0 ? -1 : 0;
-        }
-        len_ = static_cast<size_t>(got);
-        return got;
-    }
+    static constexpr size_t kMaxRead = 1u << 20;
 
     int fd_;
-    bool eof_ = false;
-    unsigned char buf_[4096];
-    size_t pos_ = 0;
-    size_t len_ = 0;
+    int next_ = -1;      // the kind byte read ahead, or -1
+    bool atEnd_ = false; // a read found the end of the file
+    unsigned char buf_[kPeekMax + 1];
 };
 
 // A length stored as a float: finite, not negative, truncated. -1 for anything else (including
@@ -223,14 +239,15 @@ int64_t LengthFromFloat(float v) {
     return static_cast<int64_t>(v);
 }
 
-// Reads n bytes of text into a new zero-terminated block. The block grows with the bytes that
-// actually arrive, so a length larger than the rest of the file fails without a large allocation.
-char* ReadText(FdReader& in, int64_t n) {
+// Reads n bytes of text into a new zero-terminated block (peek: with the next kind byte after the
+// last). The block grows with the bytes that actually arrive, so a length larger than the rest of the
+// file fails without a large allocation.
+char* ReadText(FdReader& in, int64_t n, bool peek) {
     std::string s;
     char chunk[4096];
     while (n > 0) {
         const size_t k = n < static_cast<int64_t>(sizeof(chunk)) ? static_cast<size_t>(n) : sizeof(chunk);
-        if (!in.Read(chunk, k))
+        if (!in.ReadAll(chunk, k, peek && static_cast<int64_t>(k) == n))
             return nullptr;
         try {
             s.append(chunk, k);
@@ -242,16 +259,16 @@ char* ReadText(FdReader& in, int64_t n) {
     return DuplicateText(s.c_str());
 }
 
-// Reads n pairs of floats into the item's point block, growing a staging buffer only as the pairs
-// arrive.
-bool ReadPairs(FdReader& in, mgSymbolItem& item, int n) {
+// Reads n pairs of floats into the item's point block (peek: with the next kind byte after the last),
+// growing a staging buffer only as the pairs arrive.
+bool ReadPairs(FdReader& in, mgSymbolItem& item, int n, bool peek) {
     std::vector<float> pairs;
     constexpr int kChunk = 1024;
     try {
         for (int done = 0; done < n;) {
             const int k = n - done < kChunk ? n - done : kChunk;
             pairs.resize(static_cast<size_t>(done + k) * 2);
-            if (!in.ReadFloats(&pairs[static_cast<size_t>(done) * 2], 2 * k))
+            if (!in.ReadFloats(&pairs[static_cast<size_t>(done) * 2], 2 * k, peek && done + k == n))
                 return false;
             done += k;
         }
@@ -268,7 +285,7 @@ bool ReadPairs(FdReader& in, mgSymbolItem& item, int n) {
 }
 
 // The text tail of 'h' and 'T' records: length L, then when L != 0 four skipped bytes and L bytes.
-bool ReadTextTail(FdReader& in, mgSymbolItem& item) {
+bool ReadTextTail(FdReader& in, mgSymbolItem& item, bool peek) {
     float lf = 0.0f;
     if (!in.ReadFloats(&lf, 1))
         return false;
@@ -279,57 +296,72 @@ bool ReadTextTail(FdReader& in, mgSymbolItem& item) {
         return true;
     if (!in.Skip(4))
         return false;
-    item.text = ReadText(in, n);
+    item.text = ReadText(in, n, peek);
     return item.text != nullptr;
 }
 
 // The body of one record after its kind byte. false on a failed read, a bad count or length, or
-// memory; the item keeps what was read.
-bool ReadBody(FdReader& in, mgSymbolItem& item, MgString& comment, bool& end) {
+// memory; the item keeps what was read. With peek the record's last request also asks for the next
+// record's kind byte (never with a comment record, which ends the symbol).
+bool ReadBody(FdReader& in, mgSymbolItem& item, MgString& comment, bool& end, bool peek) {
     float v[6] = {0, 0, 0, 0, 0, 0};
     switch (item.kind) {
     case 'l':
     case 'r':
-        if (!in.ReadFloats(v, 5))
-            return false;
-        item.x = v[0];
-        item.y = v[1];
-        item.x2 = v[2];
-        item.y2 = v[3];
-        item.width = ClampWidth(v[4]);
-        return in.Skip(4);
     case 'c':
-        if (!in.ReadFloats(v, 4))
-            return false;
-        item.x = v[0];
-        item.y = v[1];
-        item.radius = v[2];
-        item.width = ClampWidth(v[3]);
-        return in.Skip(8);
     case 'd':
-        if (!in.ReadFloats(v, 2))
-            return false;
-        item.x = v[0];
-        item.y = v[1];
-        return in.Skip(16);
     case 'a':
-        if (!in.ReadFloats(v, 6))
-            return false;
-        item.x = v[0];
-        item.y = v[1];
-        item.startAngle = DegreesToRadians(v[2]);
-        item.endAngle = DegreesToRadians(v[3]);
-        item.radius = v[4];
-        item.width = ClampWidth(v[5]);
-        return true;
     case 'f': {
-        int w[3] = {0, 0, 0};
-        if (!in.ReadInts(w, 3))
+        // Six words, read at once: the numbers, then the bytes skipped.
+        unsigned char body[24];
+        const size_t got = in.Read(body, sizeof(body), peek);
+        int w[6];
+        for (int k = 0; k < 6; ++k) {
+            w[k] = static_cast<int32_t>(FdReader::WordAt(body + 4 * k));
+            std::memcpy(&v[k], &w[k], 4);
+        }
+        // The words a kind uses; an item takes its numbers only when all of them arrived.
+        const size_t used = item.kind == 'd'   ? 8
+                            : item.kind == 'f' ? 12
+                            : item.kind == 'c' ? 16
+                            : item.kind == 'a' ? 24
+                                               : 20;
+        if (got < used)
             return false;
-        item.fillIndex = w[0];
-        item.fillStyle = ClampFillStyle(w[1]);
-        item.fillFlag = w[2];
-        return in.Skip(12);
+        switch (item.kind) {
+        case 'l':
+        case 'r':
+            item.x = v[0];
+            item.y = v[1];
+            item.x2 = v[2];
+            item.y2 = v[3];
+            item.width = ClampWidth(v[4]);
+            break;
+        case 'c':
+            item.x = v[0];
+            item.y = v[1];
+            item.radius = v[2];
+            item.width = ClampWidth(v[3]);
+            break;
+        case 'd':
+            item.x = v[0];
+            item.y = v[1];
+            break;
+        case 'a':
+            item.x = v[0];
+            item.y = v[1];
+            item.startAngle = DegreesToRadians(v[2]);
+            item.endAngle = DegreesToRadians(v[3]);
+            item.radius = v[4];
+            item.width = ClampWidth(v[5]);
+            break;
+        default:
+            item.fillIndex = w[0];
+            item.fillStyle = ClampFillStyle(w[1]);
+            item.fillFlag = w[2];
+            break;
+        }
+        return got == sizeof(body);
     }
     case 'h':
     case 'T': {
@@ -341,7 +373,7 @@ bool ReadBody(FdReader& in, mgSymbolItem& item, MgString& comment, bool& end) {
         item.height = v[2];
         item.angle = DegreesToRadians(v[3]);
         item.extra = item.kind == 'h' ? 0.0f : v[4];
-        return ReadTextTail(in, item);
+        return ReadTextTail(in, item, peek);
     }
     case 'z':
     case 'q': {
@@ -351,7 +383,7 @@ bool ReadBody(FdReader& in, mgSymbolItem& item, MgString& comment, bool& end) {
         item.width = ClampWidth(v[0]);
         if (n < (item.kind == 'z' ? 1 : 0))
             return false;
-        return ReadPairs(in, item, n);
+        return ReadPairs(in, item, n, peek);
     }
     default: {
         // A comment record ends the symbol; the item stays as an empty one.
@@ -362,7 +394,7 @@ bool ReadBody(FdReader& in, mgSymbolItem& item, MgString& comment, bool& end) {
             return false;
         const int n = static_cast<signed char>(lb);
         if (n > 0) {
-            char* t = ReadText(in, n);
+            char* t = ReadText(in, n, false);
             if (t == nullptr)
                 return false;
             comment = t;
@@ -437,7 +469,8 @@ int mgSymbol::ReadFileBin(int fd) {
             return -1;
         item->kind = static_cast<char>(kind);
         bool end = false;
-        const bool ok = ReadBody(in, *item, comment, end);
+        // The record that fills the symbol is its last: nothing after it is read.
+        const bool ok = ReadBody(in, *item, comment, end, items.size() + 1 < kMaxSymbolItems);
         try {
             items.push_back(item);
         } catch (const std::bad_alloc&) {

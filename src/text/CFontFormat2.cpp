@@ -6,9 +6,9 @@
 // truncated to whole pixels.
 #include "text/CFontFormat2.h"
 
+#include "pixel_p.h"
 #include "text/text_p.h"
 #include "view/CGraphSystem.h"
-#include "view/CGraphSystem_p.h"
 
 #include <algorithm>
 #include <cmath>

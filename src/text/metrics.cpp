@@ -91,9 +91,11 @@ double LineLayout::UsedWidth(size_t k) const {
     double w = static_cast<double>(ch.a) + ch.b + ch.c;
     if (k == 0)
         w -= ch.a;
-    // The last character ends at its ink. A right bearing as wide as the ink or wider is a blank
-    // (a trailing space) that the box keeps; a negative one is ink reaching past the advance.
-    if (k + 1 == chars.size() && ch.c < ch.b)
+    // The last character ends at its ink: its right bearing C is left out when 0 <= C < B. A bearing
+    // as wide as the ink or wider is a blank (a trailing space) that the box keeps; a negative one
+    // (ink overhanging the advance, as in 'W' or 'y') is never taken off, so the box ends at the
+    // advance.
+    if (k + 1 == chars.size() && ch.c >= 0 && ch.c < ch.b)
         w -= ch.c;
     return w;
 }

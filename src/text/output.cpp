@@ -11,9 +11,9 @@
 // advances are the library's own: measuring and output agree to the pixel on every GDI.
 #include "text/text_p.h"
 
+#include "pixel_p.h"
 #include "values/mgMatrix.h"
 #include "view/CGraphSystem.h"
-#include "view/CGraphSystem_p.h"
 
 #include <algorithm>
 #include <climits>
@@ -43,8 +43,8 @@ ClipBox ClipOf(CGraphSystem* gs) {
 }
 
 // Writes the characters of a laid-out line whose box has its rotated bottom-left corner at (x0, y0),
-// the line running along (c, -s), characters gap pixels apart. Characters whose box (ink and
-// advance, a pixel wider) misses the clip box are not sent.
+// the line running along (c, -s), characters gap pixels apart. Characters whose glyph box (the ink
+// from A to A + B along the line, the line's full height across it) misses the clip box are not sent.
 //
 // Where GDI would place a run of characters exactly as the layout does (the same kind, turned with
 // the line, and a whole-pixel gap that the character extra reproduces) the run goes out in one call;
@@ -73,9 +73,11 @@ void WriteLine(HDC dc, FontPair& fonts, const char* text, const LineLayout& L, d
     for (size_t k = 0; k < count; ++k) {
         const CharSlot& ch = L.chars[k];
         const double advance = static_cast<double>(ch.a) + ch.b + ch.c;
-        // The glyph's ink and advance, as a range from its origin along its baseline.
-        const double lo = std::min(0.0, static_cast<double>(ch.a));
-        const double hi = std::max(ch.a + static_cast<double>(ch.b), advance + extra);
+        // The glyph's box: from its ink start A to its ink end A + B along the line, and the line's
+        // full height across it. With u the unit vector along the line and v the line's height
+        // upward, it is the bounding box of u A, u (A + B), v and u (A + B) + v about the glyph
+        // origin. The gap and the advance beyond the ink are no part of it.
+        const double inkLo = static_cast<double>(ch.a), inkHi = ch.a + static_cast<double>(ch.b);
         double gx, gy, minX, minY, maxX, maxY;
         if (L.upright) {
             // Unturned, centred on the middle of its share of the box.
@@ -83,24 +85,24 @@ void WriteLine(HDC dc, FontPair& fonts, const char* text, const LineLayout& L, d
             const double along = slot + length * 0.5, across = L.height * 0.5;
             gx = x0 + along * c - across * s - L.UsedWidth(k) * 0.5 - L.UsedStart(k);
             gy = y0 - along * s - across * c + ch.cy * 0.5;
-            minX = gx + lo;
-            maxX = gx + hi;
+            minX = gx + std::min(0.0, inkLo);
+            maxX = gx + std::max(0.0, inkHi);
             minY = gy - ch.cy;
             maxY = gy;
             slot += length + gap;
         } else {
             gx = x0 + d * c;
             gy = y0 - d * s;
-            // Corners lo and hi along the line, at the baseline and the top of the box.
-            const double ux[2] = {lo * c, hi * c}, uy[2] = {-lo * s, -hi * s};
             const double vx = -L.height * s, vy = -L.height * c;
-            minX = gx + std::min({ux[0], ux[1], ux[0] + vx, ux[1] + vx});
-            maxX = gx + std::max({ux[0], ux[1], ux[0] + vx, ux[1] + vx});
-            minY = gy + std::min({uy[0], uy[1], uy[0] + vy, uy[1] + vy});
-            maxY = gy + std::max({uy[0], uy[1], uy[0] + vy, uy[1] + vy});
+            const double px[4] = {inkLo * c, inkHi * c, vx, inkHi * c + vx};
+            const double py[4] = {-inkLo * s, -inkHi * s, vy, -inkHi * s + vy};
+            minX = gx + std::min({px[0], px[1], px[2], px[3]});
+            maxX = gx + std::max({px[0], px[1], px[2], px[3]});
+            minY = gy + std::min({py[0], py[1], py[2], py[3]});
+            maxY = gy + std::max({py[0], py[1], py[2], py[3]});
         }
         d += advance + gap;
-        if (!clip.Touches(minX - 1.0, minY - 1.0, maxX + 1.0, maxY + 1.0)) {
+        if (!clip.Touches(minX, minY, maxX, maxY)) {
             flush();
             continue;
         }

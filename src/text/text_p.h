@@ -92,7 +92,7 @@ struct LineLayout {
     }
 
     // The part of character k that the box holds along its own baseline: its advance less the
-    // first character's A and the last character's C (unless C >= B).
+    // first character's A and the last character's C (only when 0 <= C < B).
     double UsedWidth(size_t k) const;
     double UsedStart(size_t k) const; // where that part starts from the glyph origin
     // Length of character k's share of the line, gaps excluded.

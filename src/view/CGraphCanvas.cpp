@@ -38,18 +38,26 @@ CGraphCanvas::CGraphCanvas(CGraphSystem* system_, HDC hdc_, int setDefaults)
 }
 
 CGraphCanvas::CGraphCanvas(const CGraphCanvas& other)
-    : system(nullptr), hdc(nullptr), savedDC(0), origPen(nullptr), origBrush(nullptr), origFont(nullptr),
-      hasLineType(false), savedLineScale(1.0), savedLineTypeObject(nullptr) {
-    if (other.hdc != nullptr)
-        Attach(other.system, other.hdc, 0);
-}
+    : system(other.system), hdc(other.hdc), savedDC(other.savedDC), origPen(other.origPen),
+      origBrush(other.origBrush), origFont(other.origFont), hasLineType(other.hasLineType),
+      savedLineType(other.savedLineType), savedLineScale(other.savedLineScale),
+      savedLineTypeObject(other.savedLineTypeObject) {}
 
 CGraphCanvas& CGraphCanvas::operator=(const CGraphCanvas& other) {
     if (&other == this)
         return *this;
+    // The target's own scope ends first, so nothing it selected or saved is left behind.
     Detach();
-    if (other.hdc != nullptr)
-        Attach(other.system, other.hdc, 0);
+    system = other.system;
+    hdc = other.hdc;
+    savedDC = other.savedDC;
+    origPen = other.origPen;
+    origBrush = other.origBrush;
+    origFont = other.origFont;
+    hasLineType = other.hasLineType;
+    savedLineType = other.savedLineType;
+    savedLineScale = other.savedLineScale;
+    savedLineTypeObject = other.savedLineTypeObject;
     return *this;
 }
 

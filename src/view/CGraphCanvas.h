@@ -17,10 +17,14 @@
 // CGraphSystem::CalcLineWidth and colours through CalcDrawColor; a width of 0 becomes 1. Dashed and
 // dotted pens are cosmetic and therefore always one pixel wide (GDI refuses other widths for them).
 //
-// Copying: a copy (or an assigned canvas) is attached to the same view and DC as a nested scope,
-// as AttachNotChangeDC would attach it: it remembers what is selected at the time of copying and
-// saves the DC again. Copies must be released before the canvas they copy, like nested scopes.
-// Sharing the original's saved state instead would restore the same DC level twice.
+// Copying: a copy (or an assigned canvas, whose own attachment is released first) takes the
+// original's attachment as it is: the same view and DC, saved DC level, remembered objects and saved
+// line type. It opens no scope of its own and makes no GDI call. Copy and original are two handles on
+// one scope, and the first of them released ends it: it selects the remembered objects back
+// (deleting what either handle selected), gives the view its line type back and restores the DC's
+// saved state. Releasing the other later selects the remembered objects and the saved line type
+// again (deleting what it selected since) and asks for a DC level that is gone, which GDI refuses;
+// so nothing may save the DC or select objects of its own into it between the two releases.
 #pragma once
 
 #include <string>

@@ -53,7 +53,9 @@ public:
     // While the button is down in ZOOM_ROTATE, each pixel of horizontal motion turns angleH by one
     // degree (moving left increases it) and each pixel of vertical motion turns angleV by one degree
     // (moving up increases it); both angles stay within (-2 pi, 2 pi). The view is then redrawn
-    // (RegenAll) and the result is 1. Other commands behave as in the base view.
+    // (RegenAll) and the result is 1. In the other commands the move redraws (Redraw) and the
+    // result is 0. In every command the base's OnMouseMove follows, its result ignored: it records
+    // the position and runs the base's commands (in the rotate command it redraws once more).
     int OnMouseMove(int x, int y);
     void OnLButtonDown(int x, int y);
     int OnLButtonUp(int x, int y);

@@ -10,7 +10,6 @@
 #include "text/CFontFormat.h"
 #include "view/CGraphCanvas.h"
 
-using draft2d::detail::DevicePixel;
 using draft2d::detail::ViewPath;
 
 const double CGraphSystem::MAX_USER_SCRMM = 1000.0;
@@ -147,12 +146,11 @@ void CGraphSystem::SetLineType(const char* name, double scale) {
 const char* CGraphSystem::GetLineType() const {
     if (state->lineType == nullptr)
         return nullptr;
-    // The name is copied into the state block so that the text stays valid after the call. A line
-    // type its registry has dropped since it was selected draws as the solid line, so that is its
-    // name.
+    // The line type's own name, valid while the line type lives: a host (or a canvas) may keep it
+    // across drawing calls, which read the line type themselves. A line type its registry has
+    // dropped since it was selected draws as the solid line, so that is its name.
     const CLineType* lt = LiveLineType(state->lineType);
-    state->lineTypeName = lt != nullptr ? lt->GetName() : CLineTypes::c_solidLine.GetName();
-    return state->lineTypeName.c_str();
+    return (lt != nullptr ? lt : &CLineTypes::c_solidLine)->name.c_str();
 }
 
 CLineType* CGraphSystem::CurrentLineType() const {
@@ -269,10 +267,13 @@ void CGraphSystem::DrawPath() {
             const int style = canvas.GetBrushStyle();
             if (style == BS_SOLID || style == BS_HATCHED) {
                 canvas.SetPen(static_cast<HPEN>(::GetStockObject(NULL_PEN)));
-                std::vector<POINT> poly(n);
-                for (size_t i = 0; i < n; ++i)
-                    poly[i] = POINT{DevicePixel(pts[i].x()), DevicePixel(pts[i].y())};
-                ::Polygon(dc, poly.data(), static_cast<int>(n));
+                // The fill is clipped as a direct polygon is, so far vertices never bend its edges
+                // away from the outline just drawn.
+                try {
+                    draft2d::detail::DrawPolyPoints(dc, std::vector<mgPoint>(pts.begin(), pts.end()), true);
+                } catch (const std::bad_alloc&) {
+                    // No fill when the points cannot be copied.
+                }
             }
         }
     }

@@ -186,8 +186,9 @@ public:
     // name null: direct drawing with the selected pen (scale unchanged). Otherwise the named line
     // type, or the solid line when the name is unknown; scale is taken only when > 1e-7.
     void SetLineType(const char* name, double scale);
-    // Name of the current line type (empty for the solid line), null when none. The text is held
-    // by the view and stays valid until the next GetLineType or line type change.
+    // Name of the current line type (empty for the solid line), null when none. The text is the
+    // line type's own and stays valid as long as the line type lives, whatever the view draws or
+    // selects meanwhile. A line type its registry has dropped gives the solid line's name.
     const char* GetLineType() const;
     double GetLineScale() const;
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "pixel_p.h"
 #include "text/CFontFormat.h"
 #include "view/CGraphSystem.h"
 
@@ -27,56 +28,10 @@ struct UcsEntry {
     double userY = 0.0;
 };
 
-// Pixel rounding of the whole library: add 0.5 and truncate toward zero. Values outside the 32-bit
-// range saturate and NaN gives 0, so that no input reaches an undefined conversion.
-inline int32_t RoundPixel(double v) {
-    v += 0.5;
-    if (!(v == v))
-        return 0;
-    if (v >= 2147483647.0)
-        return INT32_MAX;
-    if (v <= -2147483648.0)
-        return INT32_MIN;
-    return static_cast<int32_t>(v);
-}
-
-// Truncation toward zero with the same saturation.
-inline int32_t TruncPixel(double v) {
-    if (!(v == v))
-        return 0;
-    if (v >= 2147483647.0)
-        return INT32_MAX;
-    if (v <= -2147483648.0)
-        return INT32_MIN;
-    return static_cast<int32_t>(v);
-}
-
-// Device coordinates of drawing. Whatever the zoom, coordinates reaching GDI stay inside a guard
-// box of +-2^26 pixels: far outside any device, yet small enough that GDI's own arithmetic on them
-// (Windows keeps 27-bit device coordinates in places) cannot overflow. Segments are clipped to it in
-// double precision (see DrawLinePx and the polylines), so they keep their direction; other
-// coordinates saturate to it. Callers skip shapes whose coordinates are not finite; NaN gives 0.
-constexpr double kGuardPixels = 67108864.0;
-
-inline int32_t GuardPixel(double v) {
-    if (!(v == v))
-        return 0;
-    if (v >= kGuardPixels)
-        return static_cast<int32_t>(kGuardPixels);
-    if (v <= -kGuardPixels)
-        return -static_cast<int32_t>(kGuardPixels);
-    return static_cast<int32_t>(v);
-}
-
-// A drawing coordinate rounded (add 0.5, truncate toward zero) into the guard box.
-inline int32_t DevicePixel(double v) {
-    return GuardPixel(v + 0.5);
-}
-
-// A drawing coordinate truncated toward zero into the guard box.
-inline int32_t DevicePixelTrunc(double v) {
-    return GuardPixel(v);
-}
+// Draws screen points with GDI's Polyline or Polygon (closed) on dc. Points far outside every device
+// are handled in double precision first: a polygon is clipped to the guard box, an open polyline cut
+// into the runs that lie inside it, so what is seen keeps its exact geometry. May throw bad_alloc.
+void DrawPolyPoints(HDC dc, const std::vector<mgPoint>& pts, bool closed);
 
 } // namespace draft2d::detail
 
@@ -116,7 +71,6 @@ struct CGraphSystem::State {
     int lineWidthEnabled = 1;
     CLineType* lineType = nullptr;
     double lineScale = 1.0;
-    std::string lineTypeName; // text handed out by GetLineType
     std::unique_ptr<CFontFormat> promptFormat;
     HDC hdc = nullptr;
     HDC attribDC = nullptr;

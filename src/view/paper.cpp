@@ -6,7 +6,8 @@
 
 #include "view/CGraphCanvas.h"
 
-using draft2d::detail::RoundPixel;
+using draft2d::detail::GuardPixel;
+using draft2d::detail::TruncPixel;
 
 namespace {
 
@@ -27,16 +28,40 @@ mgRect CGraphSystem::GetPaperRect() const {
     return user;
 }
 
+namespace {
+
+// The sheet in screen pixels, each corner rounded (add 0.5, truncate toward zero) but kept in
+// double: zoomed in, a sheet spans far more pixels than an int or the clamp of GetPaperRectPixel
+// holds, and the layouts measure their cells from it.
+struct SheetPixels {
+    double left, top, right, bottom;
+};
+
+double RoundToWhole(double v) {
+    return std::trunc(v + 0.5);
+}
+
+SheetPixels SheetOnScreen(const CGraphSystem& view, const mgPoint& size) {
+    SheetPixels p;
+    view.PaperToScreen(0.0, size.y(), &p.left, &p.top);
+    view.PaperToScreen(size.x(), 0.0, &p.right, &p.bottom);
+    p.left = RoundToWhole(p.left);
+    p.top = RoundToWhole(p.top);
+    p.right = RoundToWhole(p.right);
+    p.bottom = RoundToWhole(p.bottom);
+    return p;
+}
+
+} // namespace
+
 void CGraphSystem::GetPaperRectPixel(RECT& r) const {
     const mgPoint& size = state->paperSize;
     if (size.x() < kMinPaperSide || size.y() < kMinPaperSide) {
         ::SetRect(&r, 0, 0, 0, 0);
         return;
     }
-    double l, t, rr, b;
-    PaperToScreen(0.0, size.y(), &l, &t);
-    PaperToScreen(size.x(), 0.0, &rr, &b);
-    ::SetRect(&r, RoundPixel(l), RoundPixel(t), RoundPixel(rr), RoundPixel(b));
+    const SheetPixels p = SheetOnScreen(*this, size);
+    ::SetRect(&r, TruncPixel(p.left), TruncPixel(p.top), TruncPixel(p.right), TruncPixel(p.bottom));
     if (r.left < -kPixelLimit)
         r.left = -kPixelLimit;
     if (r.top < -kPixelLimit)
@@ -83,35 +108,55 @@ void VisibleDivisions(double origin, double step, long long count, double lo, do
                       long long& last) {
     first = 1;
     last = 0;
-    if (step <= 0 || count < 2)
+    if (!(step > 0) || count < 2)
         return;
-    const double a = std::ceil((lo - origin) / step), b = std::floor((hi - origin) / step);
-    first = static_cast<long long>(std::max(a, 1.0));
-    last = static_cast<long long>(std::min(b, static_cast<double>(count - 1)));
+    const double a = std::max(std::ceil((lo - origin) / step), 1.0);
+    const double b = std::min(std::floor((hi - origin) / step), static_cast<double>(count - 1));
+    if (!(a <= b))
+        return;
+    first = static_cast<long long>(a);
+    last = static_cast<long long>(b);
+}
+
+// The outline of a sheet or layout on a printer: the rectangle through the view's current line type.
+// The caller's canvas has selected the null brush, so the closed outline is not filled with
+// whatever brush the host left in the DC.
+void DrawOutlineOnPrinter(CGraphSystem& view, const SheetPixels& p) {
+    view.DrawRect(mgRect(p.left, p.top, p.right, p.bottom), 0, 0, 0, CGraphSystem::COORD_SCREEN);
 }
 
 } // namespace
 
+// On a printer the outline's size comes from the sheet in double: a printer's page holds far more
+// pixels than the clamp of GetPaperRectPixel (an A1 sheet at 600 dpi is about 19,900 pixels wide).
+// On a display the clamped rectangle is drawn: what the clamp cuts off lies outside any window.
 void CGraphSystem::DrawPaper(const RECT* r) {
     const mgPoint& size = state->paperSize;
     HDC dc = GetDrawDC();
     if (size.x() < kMinPaperSide || size.y() < kMinPaperSide || dc == nullptr)
         return;
     CGraphCanvas canvas(this, dc, 1);
+    if (state->isPrint) {
+        SheetPixels p = SheetOnScreen(*this, size);
+        if (r != nullptr)
+            p = {double(r->left), double(r->top), double(r->right), double(r->bottom)};
+        DrawOutlineOnPrinter(*this, p);
+        return;
+    }
     RECT sheet;
     if (r != nullptr)
         sheet = *r;
     else
         GetPaperRectPixel(sheet);
-    if (state->isPrint) {
-        DrawRect(mgRect(&sheet), 0, 0, 0, COORD_SCREEN);
-        return;
-    }
     DrawSheetOnDisplay(*this, canvas, dc, sheet);
 }
 
+// The layout is measured in double from the unclamped sheet: cell width W = trunc(sheet width - ml
+// - mr), height H = trunc(sheet height - mt - mb), the layout's right edge nx - 1 cells beyond the
+// sheet's and its top ny - 1 cells above. Coordinates reach GDI through the guard box. Division
+// lines are drawn with plain MoveToEx/LineTo, which the clip rectangle does not clip, so only those
+// outside the window are skipped.
 void CGraphSystem::DrawPaper2(int nx, int ny, double ml, double mt, double mr, double mb) {
-    using draft2d::detail::GuardPixel;
     const mgPoint& size = state->paperSize;
     if (size.x() < kMinPaperSide || size.y() < kMinPaperSide || nx < 1 || ny < 1)
         return;
@@ -122,51 +167,43 @@ void CGraphSystem::DrawPaper2(int nx, int ny, double ml, double mt, double mr, d
     mb *= scale;
     if (!std::isfinite(ml) || !std::isfinite(mt) || !std::isfinite(mr) || !std::isfinite(mb))
         return;
-    // One cell is the sheet less its margins; the layout grows from the sheet to the right and up.
-    // Sums are taken in double and brought into the guard box, so huge counts cannot overflow.
-    RECT sheet;
-    GetPaperRectPixel(sheet);
-    const double w = GuardPixel(sheet.right - sheet.left - ml - mr);
-    const double h = GuardPixel(sheet.bottom - sheet.top - mt - mb);
-    RECT p = sheet;
-    p.right = GuardPixel(sheet.right + (nx - 1.0) * w);
-    p.top = GuardPixel(sheet.top - (ny - 1.0) * h);
-    if (state->isPrint) {
-        DrawRect(mgRect(&p), 0, 0, 0, COORD_SCREEN);
+    SheetPixels p = SheetOnScreen(*this, size);
+    const double w = std::trunc(p.right - p.left - ml - mr);
+    const double h = std::trunc(p.bottom - p.top - mt - mb);
+    p.right += (nx - 1.0) * w;
+    p.top -= (ny - 1.0) * h;
+    if (!std::isfinite(p.left) || !std::isfinite(p.top) || !std::isfinite(p.right) ||
+        !std::isfinite(p.bottom))
         return;
-    }
     HDC dc = GetDrawDC();
     if (dc == nullptr)
         return;
     CGraphCanvas canvas(this, dc, 1);
-    DrawSheetOnDisplay(*this, canvas, dc, p);
+    if (state->isPrint) {
+        DrawOutlineOnPrinter(*this, p);
+        return;
+    }
+    const RECT layout = {GuardPixel(p.left), GuardPixel(p.top), GuardPixel(p.right), GuardPixel(p.bottom)};
+    DrawSheetOnDisplay(*this, canvas, dc, layout);
 
-    const int left = GuardPixel(p.left + ml), top = GuardPixel(p.top + mt);
-    const int right = GuardPixel(p.right - mr), bottom = GuardPixel(p.bottom - mb);
+    const double left = std::trunc(p.left + ml), top = std::trunc(p.top + mt);
+    const double right = std::trunc(p.right - mr), bottom = std::trunc(p.bottom - mb);
     canvas.SetPen(0, 0xFFFFFFFF, PS_SOLID);
-    ::Rectangle(dc, left, top, right, bottom);
+    ::Rectangle(dc, GuardPixel(left), GuardPixel(top), GuardPixel(right), GuardPixel(bottom));
 
-    // Division lines, only those that can be seen: inside the clip rectangle, or the window.
-    const mgRect& clip = state->clipRect;
-    double xlo = 0, xhi = state->width, ylo = 0, yhi = state->height;
-    if (!clip.isEmpty()) {
-        xlo = clip.left();
-        xhi = clip.right();
-        ylo = clip.top(); // screen clip rectangles keep the larger y in bottom
-        yhi = clip.bottom();
-    }
+    // Division lines, only those on the window (a pixel of margin either side).
     long long first, last;
-    VisibleDivisions(top, h, ny, ylo, yhi, first, last);
+    VisibleDivisions(top, h, ny, -1.0, state->height + 1.0, first, last);
     for (long long k = first; k <= last; ++k) {
-        const int y = GuardPixel(top + k * h);
-        ::MoveToEx(dc, left, y, nullptr);
-        ::LineTo(dc, right, y);
+        const int y = GuardPixel(top + static_cast<double>(k) * h);
+        ::MoveToEx(dc, GuardPixel(left), y, nullptr);
+        ::LineTo(dc, GuardPixel(right), y);
     }
-    VisibleDivisions(left, w, nx, xlo, xhi, first, last);
+    VisibleDivisions(left, w, nx, -1.0, state->width + 1.0, first, last);
     for (long long k = first; k <= last; ++k) {
-        const int x = GuardPixel(left + k * w);
-        ::MoveToEx(dc, x, top, nullptr);
-        ::LineTo(dc, x, bottom);
+        const int x = GuardPixel(left + static_cast<double>(k) * w);
+        ::MoveToEx(dc, x, GuardPixel(top), nullptr);
+        ::LineTo(dc, x, GuardPixel(bottom));
     }
 }
 
@@ -264,7 +301,9 @@ void CGraphSystem::DrawGrid(unsigned long colour, unsigned long outsideColour, i
             }
         }
     } else if (style == 1 || style == 2) {
-        canvas.SetPen(0, c, PS_SOLID);
+        // The canvas applies the view's colour rule itself: given c it would invert an inverted
+        // colour back.
+        canvas.SetPen(0, colour, PS_SOLID);
         const double k = UserToScreen();
         double sx0, sy0;
         UserToScreen(x0, y0, &sx0, &sy0);

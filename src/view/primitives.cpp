@@ -15,13 +15,14 @@
 // directly even with a line type current (symbol drawing relies on that).
 //
 // What reaches GDI: coordinates rounded (add 0.5, truncate toward zero) unless a shape says
-// truncated, always inside the guard box of CGraphSystem_p.h. Segments are clipped in double
+// truncated, always inside the guard box of the pixel rule (pixel_p.h). Segments are clipped in double
 // precision to the clip rectangle, or to the guard box when there is none; closed polygons are
 // clipped to the guard box, open polylines cut at it, so far-away vertices never bend what is seen.
 //
 // Degenerate shapes: coordinates that are not finite draw nothing; arcs of radius below 1e-7
-// nothing; circles smaller than a pixel a dot about two pixels across; rectangles without width or
-// height nothing; polylines of fewer than two points nothing.
+// nothing; arcs sweeping less than 1e-7 or more than 2 pi - 1e-7 (an infinite sweep too) the full
+// circle, whatever their start; circles smaller than a pixel a dot about two pixels across; rectangles
+// without width or height nothing; polylines of fewer than two points nothing.
 //
 // Circles and arcs in path mode are polygons with the step acos((r - 0.5) / r) (the angle at which
 // the chord leaves the circle by half a pixel) bounded to [pi/64, pi/4]: 8 to 128 segments a turn.
@@ -42,16 +43,17 @@
 
 using draft2d::detail::DevicePixel;
 using draft2d::detail::DevicePixelTrunc;
+using draft2d::detail::InsideGuard;
 using draft2d::detail::kGuardPixels;
 
 namespace {
 
 const double kPi = 3.141592653589793;
 const double kTwoPi = 6.283185307179586;
-const double kMinStep = 0.04908738521234052;    // pi/64
-const double kMaxStep = 0.7853981633974483;     // pi/4
-const double kEllipseStep = 0.2243994752564138; // pi/14: seven equal steps a quadrant
-const double kBezier = 0.2761423749154;         // control offset as a fraction of the full width
+const double kMinStep = 0.04908738521234052;     // pi/64
+const double kMaxStep = 0.7853981633974483;      // pi/4
+const double kEllipseStep = 0.19634954084936207; // pi/16: the step of the ellipse polygon
+const double kBezier = 0.2761423749154;          // control offset as a fraction of the full width
 const double kTiny = 1e-7;
 const double kFullTurn = 6.283185207179586; // 2 pi - 1e-7: a sweep beyond is a whole circle
 
@@ -90,10 +92,6 @@ POINT Px(double x, double y) {
 
 POINT PxTrunc(double x, double y) {
     return POINT{DevicePixelTrunc(x), DevicePixelTrunc(y)};
-}
-
-bool InsideGuard(double x, double y) {
-    return std::fabs(x) < kGuardPixels && std::fabs(y) < kGuardPixels;
 }
 
 // Sutherland-Hodgman clipping of a closed polygon to the guard box. The result may have edges
@@ -251,12 +249,17 @@ void CGraphSystem::DrawCircle(const mgPoint& c, double r, coord_type ct) {
 
 void CGraphSystem::DrawArc(double cx, double cy, double r, double start, double sweep, arc_type at,
                            coord_type ct) {
-    if (!(r >= kTiny) || !std::isfinite(start) || !std::isfinite(sweep))
+    // A sweep of nothing or of a whole turn or more (an infinite one too) is the full circle, where
+    // ever it starts; DrawCircle refuses a centre or radius that is not finite. Only then does the
+    // start matter: an arc from a start that is not finite has no ends.
+    if (!(r >= kTiny) || std::isnan(sweep))
         return;
     if (std::fabs(sweep) < kTiny || std::fabs(sweep) > kFullTurn) {
         DrawCircle(cx, cy, r, ct);
         return;
     }
+    if (!std::isfinite(start))
+        return;
     start = ReduceAngle(start);
     const mgPoint c = ToScreen(*this, cx, cy, ct);
     r *= ScreenFactor(*this, ct);
@@ -350,10 +353,11 @@ void CGraphSystem::DrawEllipse(double x1, double y1, double x2, double y2, coord
     if (!Finite(a) || !Finite(b))
         return;
     if (BeginShape()) {
-        // 32 points, quadrant by quadrant, eight to a quadrant from one axis to the other in equal
-        // steps (eight points a quarter turn apart in steps of pi/16 would leave a double step, a
-        // visible corner, at the ends of the short axis); the axis points repeat and the last is
-        // the first.
+        // 32 points, quadrant by quadrant, eight to a quadrant: the axis point, six points at
+        // multiples of pi/16 (the angle accumulated step by step), then the other axis point, which
+        // lies two steps after the sixth. Hosts compare paths and pixels with this polygon, so its
+        // double step at the ends of the vertical axis is part of the shape. The axis points repeat
+        // and the last point is the first.
         const double cx = (a.x() + b.x()) / 2, cy = (a.y() + b.y()) / 2;
         const double rx = std::fabs(b.x() - a.x()) / 2, ry = std::fabs(b.y() - a.y()) / 2;
         double qx[8], qy[8];
@@ -415,10 +419,13 @@ void CGraphSystem::DrawEllipse(double cx, double cy, double rx, double ry, doubl
         const double dx = box[i][0] - c.x(), dy = box[i][1] - c.y();
         pts[i] = PxTrunc(c.x() + dx * cs + dy * sn, c.y() + dy * cs - dx * sn);
     }
+    // The canvas saves the DC before the path is begun. A DC's saved state includes its path, so
+    // the canvas's RestoreDC gives the host back whatever path the DC held before (none, usually),
+    // not the closed ellipse that FillPath or StrokePath has used up.
+    CGraphCanvas canvas(this, nullptr, 0);
     ::BeginPath(dc);
     ::PolyBezier(dc, pts, 13);
     ::EndPath(dc);
-    CGraphCanvas canvas(this, nullptr, 0);
     const int style = canvas.GetBrushStyle();
     if (style == BS_SOLID || style == BS_HATCHED)
         ::FillPath(dc);
@@ -477,11 +484,8 @@ void CGraphSystem::DrawRect(const mgPoint& p1, const mgPoint& p2, const mgPoint&
     EndShape();
 }
 
-namespace {
+namespace draft2d::detail {
 
-// Draws screen points as GDI's Polyline or Polygon. Points far outside every device are handled in
-// double precision first: a polygon is clipped to the guard box, an open polyline cut into the runs
-// that lie inside it.
 void DrawPolyPoints(HDC dc, const std::vector<mgPoint>& pts, bool closed) {
     bool inside = true;
     for (const mgPoint& p : pts)
@@ -528,6 +532,12 @@ void DrawPolyPoints(HDC dc, const std::vector<mgPoint>& pts, bool closed) {
     if (run.size() >= 2)
         emit(run);
 }
+
+} // namespace draft2d::detail
+
+using draft2d::detail::DrawPolyPoints;
+
+namespace {
 
 // The n points at(0) ... at(n - 1) as coordinate arrays; false when memory for them cannot be had.
 template <typename PointAt>

@@ -106,21 +106,27 @@ void CGraphSys3D::SetCmd(int cmd) {
         state->zoomMode = cmd;
 }
 
+// A move with the button down redraws first in every command, and then the base's handling follows
+// (it records the position and runs its own commands, redrawing once more), its result ignored. So
+// a host's redraw callback runs twice per move: in the rotate command after the angles have turned,
+// in the others before the base has panned or zoomed.
 int CGraphSys3D::OnMouseMove(int x, int y) {
     if (state->mouseDown == 0)
         return 0;
-    if (state->zoomMode != ZOOM_ROTATE) {
+    int result = 0;
+    if (state->zoomMode == ZOOM_ROTATE) {
+        // Turn by one degree per pixel moved since the last event: left and up increase the angles.
+        angleH = std::fmod(angleH + (state->mouseX - x) * kDegree, kTwoPi);
+        angleV = std::fmod(angleV + (state->mouseY - y) * kDegree, kTwoPi);
         UpdateSinCos();
-        return CGraphSystem::OnMouseMove(x, y);
+        CGraphSystem::RegenAll();
+        result = 1;
+    } else {
+        UpdateSinCos();
+        CGraphSystem::Redraw();
     }
-    // Turn by one degree per pixel moved since the last event: left and up increase the angles.
-    angleH = std::fmod(angleH + (state->mouseX - x) * kDegree, kTwoPi);
-    angleV = std::fmod(angleV + (state->mouseY - y) * kDegree, kTwoPi);
-    // The base's move handling records the position; for this command it would only redraw again.
-    state->mouseX = x;
-    state->mouseY = y;
-    RegenAll();
-    return 1;
+    CGraphSystem::OnMouseMove(x, y);
+    return result;
 }
 
 void CGraphSys3D::OnLButtonDown(int x, int y) {

@@ -294,6 +294,39 @@ TEST_F(PatternTest, FillingSymbolsVisitOnlyTheVisibleGrid) {
     EXPECT_LT(seconds, 5.0);
 }
 
+// A clip rectangle clips the dashes, not the filling symbols: they appear with it as without it,
+// inside it and beyond it (its screen y range is read from both of its fields: a screen clip
+// rectangle keeps its larger y in bottom). Checked in pixels, the dots of the symbols inside the
+// outline.
+TEST_F(PatternTest, FillingSymbolsAreNotCutByTheClipRectangle) {
+    DotSymbol dot("dot");
+    Load("*Field\nD10\nM0,10\nb\"dot\",20,5,0\n");
+    const std::vector<mgPoint> square = {{100, 20}, {300, 20}, {300, 180}, {100, 180}};
+    auto dotsInside = [&]() {
+        int dark = 0;
+        for (int y = 24; y < 177; ++y)
+            for (int x = 104; x < 297; ++x)
+                dark += dev->GetPixel(x, y) != 0xFFFFFFu;
+        return dark;
+    };
+    Draw("Field", 1.0, square, true);
+    const int unclipped = dotsInside();
+    const size_t ellipses = trace ? Count("Ellipse") : 0;
+    EXPECT_GT(unclipped, 40); // 10 x 8 grid points
+    for (const mgRect& clip :
+         {mgRect(150, 50, 250, 150), mgRect(0, 0, 120, 200), mgRect(50, 100, 450, 300)}) {
+        dev->Clear(0xFFFFFF);
+        dev->ClearTrace();
+        view.SetClipRect(clip);
+        Draw("Field", 1.0, square, true);
+        EXPECT_EQ(dotsInside(), unclipped) << clip.left() << "," << clip.bottom();
+        if (trace) {
+            EXPECT_EQ(Count("Ellipse"), ellipses);
+        }
+    }
+    view.SetClipRect(mgRect());
+}
+
 // For the call, the DC's text colour is the pen's (letters take the line's colour); afterwards
 // the view has its line type back and the DC its state (checked by the fixture).
 TEST_F(PatternTest, TextColourFollowsThePen) {
@@ -360,6 +393,42 @@ TEST(PatternSheet, EveryLineTypeOnStraightCurvedAndClosedPaths) {
     };
     sheet(0, 96 / 25.4, "pattern_sheet.png");
     sheet(14, 8, "pattern_samples.png");
+
+    // Filling symbols under a clip rectangle (grey): the trees fill the outline on the right as on
+    // the left, inside the clip rectangle and beyond it; only the outline's dashes are clipped.
+    {
+        const double px = 8; // pixels per mm
+        auto dev = Device::CreateImage(int(190 * px), int(80 * px));
+        ASSERT_TRUE(dev);
+        HDC dc = dev->GetDC();
+        CGraphSystem view(&types);
+        view.SetWndSize(dev->GetWidth(), dev->GetHeight());
+        view.Attach(dc, nullptr, 0);
+        view.SetMmPixels(px, px);
+        HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+        const double xs[6] = {8, 80, 88, 70, 30, 8}, ys[6] = {10, 6, 40, 72, 66, 10};
+        for (int side = 0; side < 2; ++side) {
+            double sx[6];
+            for (int i = 0; i < 6; ++i)
+                sx[i] = xs[i] + side * 95;
+            if (side == 1) {
+                const mgRect clip(125 * px, 20 * px, 165 * px, 55 * px); // screen pixels
+                view.SetLineType(nullptr, 1.0);
+                HPEN grey = CreatePen(PS_SOLID, 1, 0xB0B0B0);
+                HGDIOBJ oldPen = SelectObject(dc, grey);
+                view.DrawRect(clip, 0, 0, 0, CS::COORD_SCREEN);
+                SelectObject(dc, oldPen);
+                DeleteObject(grey);
+                view.SetClipRect(clip);
+            }
+            view.SetLineType("Orchard", 1.0);
+            view.DrawPolyline(6, sx, ys, 0, CS::COORD_PAPER);
+        }
+        view.SetClipRect(mgRect());
+        SelectObject(dc, oldBrush);
+        view.Detach();
+        EXPECT_TRUE(dev->WritePng(std::string(DRAFT2D_TEST_OUTPUT_DIR) + "/pattern_fill_clip.png"));
+    }
     EXPECT_EQ(draft2d::GetGdiObjectCounts().total(), before);
     mgSymbols::c_object.Clear();
 }

@@ -256,6 +256,62 @@ TEST(SymbolFiles, BinaryEndsAtEndOfFileZeroKindOrComment) {
     EXPECT_EQ(s.GetItems().size(), 1000u);
 }
 
+// The binary reader reads what the records need and no more, so one descriptor can hold several
+// symbols one after the other: each read leaves the descriptor just after its end record (a zero
+// kind byte or a comment record). The first symbol here is longer than any read-ahead buffer.
+TEST(SymbolFiles, BinarySymbolsFollowEachOtherOnOneDescriptor) {
+    Symbol every;
+    FillEveryKind(every);
+    Bin b;
+    for (const mgSymbolItem* it : every.GetItems())
+        symtest::Record(b, *it);
+    for (int k = 0; k < 400; ++k) // 400 dots of 25 bytes: 10 kB
+        b.Byte('d').F(float(k)).F(-1).Skip(16);
+    b.Byte(0);
+    b.Byte('c').F(1).F(2).F(3).F(0.5f).Skip(8);
+    b.Byte('#').Byte(3).Skip(4).Text("two");
+    b.Byte('d').F(7).F(8).Skip(16); // the last symbol ends with the file
+    const std::string path = OutputPath("several.20s");
+    ASSERT_TRUE(WriteFile(path, b.bytes));
+    const int fd = _open(path.c_str(), _O_RDONLY | _O_BINARY);
+    ASSERT_GE(fd, 0);
+
+    Symbol first, second, third, fourth;
+    EXPECT_EQ(first.ReadFileBin(fd), 0);
+    ASSERT_EQ(first.GetItems().size(), every.GetItems().size() + 400);
+    EXPECT_EQ(first.GetItems().back()->kind, 'd');
+    EXPECT_EQ(first.GetItems().back()->x, 399.0f);
+    EXPECT_EQ(second.ReadFileBin(fd), 0);
+    ASSERT_EQ(second.GetItems().size(), 2u);
+    EXPECT_EQ(second.GetItems()[0]->kind, 'c');
+    EXPECT_EQ(second.GetItems()[0]->radius, 3.0f);
+    EXPECT_EQ(second.GetItems()[1]->kind, 0);
+    EXPECT_STREQ(second.GetComment(), "two");
+    EXPECT_EQ(third.ReadFileBin(fd), 0);
+    ASSERT_EQ(third.GetItems().size(), 1u);
+    EXPECT_EQ(third.GetItems()[0]->y, 8.0f);
+    EXPECT_EQ(fourth.ReadFileBin(fd), 0); // at the end of the file: an empty symbol
+    EXPECT_TRUE(fourth.GetItems().empty());
+    char rest = 0;
+    EXPECT_EQ(_read(fd, &rest, 1), 0);
+    _close(fd);
+
+    // A symbol ends at its 1000th item: the record after it is where the descriptor stays.
+    Bin many;
+    for (int k = 0; k < 1001; ++k)
+        many.Byte('d').F(float(k)).F(0).Skip(16);
+    ASSERT_TRUE(WriteFile(path, many.bytes));
+    const int fd2 = _open(path.c_str(), _O_RDONLY | _O_BINARY);
+    ASSERT_GE(fd2, 0);
+    Symbol full, after;
+    EXPECT_EQ(full.ReadFileBin(fd2), 0);
+    EXPECT_EQ(full.GetItems().size(), 1000u);
+    EXPECT_EQ(after.ReadFileBin(fd2), 0);
+    ASSERT_EQ(after.GetItems().size(), 1u);
+    EXPECT_EQ(after.GetItems()[0]->x, 1000.0f);
+    _close(fd2);
+}
+
 // Every prefix of a valid file either ends on a record boundary (0) or inside a record (-1): a
 // short read is a failure and never reads data that is not there.
 TEST(SymbolFiles, BinaryTruncatedAnywhereFailsCleanly) {

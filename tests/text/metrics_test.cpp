@@ -232,6 +232,56 @@ TEST(TextMetrics, OneLineAddsUpByItsRules) {
     }
 }
 
+// The width of a line is its advances less the first character's A and the last character's C, the
+// C only when 0 <= C < B: a negative C (ink overhanging the advance, as in an italic 'f' or a 'W' at
+// some sizes) is never taken off, nor a bearing as wide as the ink. Checked for every letter at
+// several sizes against the bearings the Western font reports, one letter alone and after another.
+TEST(TextMetrics, LastBearingComesOffOnlyWhenItIsAGap) {
+    TextView t;
+    const CGraphSystem* gs = &t.view;
+    const double k = gs->UserToScreen();
+    int negative = 0, gaps = 0;
+    for (int italic : {0, 1}) {
+        for (double height : {3.0, 5.0, 8.0, 13.0}) {
+            CFontFormat f(height);
+            f.SetItalic(italic);
+            LOGFONTA lf;
+            CFontFormat::InitFont(gs, lf, f.FontNameEng(), height, 1, f.WidthPerEng(), 0.0, 0, italic, 0, 0,
+                                  0);
+            lf.lfCharSet = DEFAULT_CHARSET;
+            HFONT font = CreateFontIndirectA(&lf);
+            HGDIOBJ old = SelectObject(t.dc(), font);
+            for (int ch = 0x21; ch < 0x7F; ++ch) {
+                const char one[2] = {static_cast<char>(ch), 0};
+                const char two[3] = {'n', static_cast<char>(ch), 0};
+                ABC abc{}, n{};
+                SIZE cx{}, ncx{};
+                ASSERT_TRUE(GetCharABCWidthsA(t.dc(), ch, ch, &abc));
+                ASSERT_TRUE(GetCharABCWidthsA(t.dc(), 'n', 'n', &n));
+                ASSERT_TRUE(GetTextExtentPoint32A(t.dc(), one, 1, &cx));
+                ASSERT_TRUE(GetTextExtentPoint32A(t.dc(), "n", 1, &ncx));
+                // The run measure keeps the advance; B is what lies between the bearings.
+                const long b = cx.cx - abc.abcA - abc.abcC;
+                const bool off = abc.abcC >= 0 && abc.abcC < b;
+                negative += abc.abcC < 0;
+                gaps += off;
+                const double alone = cx.cx - abc.abcA - (off ? abc.abcC : 0);
+                const double after = ncx.cx + cx.cx - n.abcA - (off ? abc.abcC : 0);
+                SelectObject(t.dc(), old); // measuring selects its own fonts
+                EXPECT_NEAR(f.GetTextExtentPointA(gs, one, -1, t.dc()).x() * k, alone, 1e-6)
+                    << one << " height " << height << " italic " << italic << " C " << abc.abcC;
+                EXPECT_NEAR(f.GetTextExtentPointA(gs, two, -1, t.dc()).x() * k, after, 1e-6)
+                    << two << " height " << height << " italic " << italic;
+                SelectObject(t.dc(), font);
+            }
+            SelectObject(t.dc(), old);
+            DeleteObject(font);
+        }
+    }
+    EXPECT_GT(negative, 0); // the rule was tried on overhanging letters
+    EXPECT_GT(gaps, 0);
+}
+
 // A wider font measures wider; bold and the Western width factor reach the Western font.
 TEST(TextMetrics, FormatSettingsReachTheFonts) {
     TextView t;

@@ -114,6 +114,35 @@ TEST(TextOutput, AnchorsInEverySpace) {
     EXPECT_FALSE(FindInk(*t.dev).empty());
 }
 
+// A character is sent when its glyph box meets the clip rectangle: its ink from A to A + B along the
+// line, the line's full height across it. The gap after it is no part of that box, so with a gap of
+// five heights the letters far to the left of the clip rectangle stay unsent (their boxes used to
+// reach over the gap into it); the ones inside are written whole.
+TEST(TextOutput, CharactersOutsideTheClipRectangleAreNotSent) {
+    for (double degrees : {0.0, 180.0}) {
+        TextView t(600, 200);
+        ResourceGuard guard(*t.dev);
+        CFontFormat f(5.0);
+        f.SetCharGap(5.0f);                // 95 pixels between letters
+        f.SetAngle(degrees * kPi / 180.0); // the line runs rightward from x = 10, or leftward from 590
+        t.view.SetClipRect(mgRect(150, 0, 450, 200));
+        f.TextOutA(&t.view, nullptr, degrees == 0 ? 10 : 590, 100, mgPoint(), "WAVEWAVE", -1, kScreen);
+        const Ink ink = FindInk(*t.dev);
+        ASSERT_FALSE(ink.empty()) << degrees;
+        // The letters inside: about every 108 pixels, so two or three of them.
+        EXPECT_GE(ink.left, 140) << degrees;
+        EXPECT_LE(ink.right, 460) << degrees;
+        int columns = 0;
+        for (int x = 0; x < 600; ++x) {
+            bool any = false;
+            for (int y = 0; y < 200 && !any; ++y)
+                any = t.dev->GetPixel(x, y) != 0xFFFFFFu;
+            columns += any;
+        }
+        EXPECT_GE(columns, 2 * 12) << degrees;
+    }
+}
+
 // Text lower than 4 pixels, text without characters and formats that are not finite draw nothing;
 // the line ends at its first line feed.
 TEST(TextOutput, WhatDrawsNothing) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/devices.h"
+#include "linetype/CLineType.h"
 #include "view/CGraphCanvas.h"
 #include "view/CGraphSystem.h"
 
@@ -277,23 +278,60 @@ TEST_F(CanvasTest, NoDeviceMeansDetached) {
     EXPECT_FALSE(none.IsAttached());
 }
 
-TEST_F(CanvasTest, CopiesAreNestedScopes) {
-    CGraphCanvas outer(nullptr, dc, 1);
-    outer.SetPenColor(0x0000FF);
-    HPEN outerPen = outer.GetCurPen();
+// A copy takes the original's attachment as it is and opens no scope of its own: no GDI call, no
+// second saved level. The first of the two released ends the scope for both: the DC, its objects and
+// the view's line type are back as they were at attachment, and releasing the other changes nothing.
+TEST_F(CanvasTest, CopiesShareTheOriginalsScope) {
+    CGraphSystem view;
+    view.SetWndSize(32, 32);
+    view.Attach(dc, nullptr, 0);
+    view.SetLineType("2", 2.0);
+    HPEN host = CreatePen(PS_SOLID, 1, 0x123456);
+    HGDIOBJ old = SelectObject(dc, host);
+    const bool trace = draft2d::IsCallTraceAvailable();
     {
-        CGraphCanvas inner(outer);
-        EXPECT_EQ(dev->GetSaveDepth(), depth + 2);
-        inner.SetPenColor(0x00FF00);
-        EXPECT_NE(inner.GetCurPen(), outerPen);
-        CGraphCanvas assigned;
-        assigned = inner;
-        assigned.SetPenWidth(-2);
+        CGraphCanvas outer(&view, nullptr, 0); // the host's pen and brush are remembered and saved
+        outer.SetPenColor(0x0000FF);
+        dev->EnableTrace(trace);
+        {
+            CGraphCanvas copy(outer);
+            if (trace) {
+                EXPECT_TRUE(dev->GetTrace().empty());
+            }
+            EXPECT_EQ(dev->GetSaveDepth(), depth + 1);
+            EXPECT_EQ(copy.GetHDC(), dc);
+            EXPECT_EQ(copy.GetCurPen(), outer.GetCurPen());
+            copy.SetPenWidth(-2); // replaces (and deletes) the red pen the original selected
+            view.SetLineType("3", 1.0);
+            CGraphCanvas assigned(nullptr, dc, 0); // its own scope ends on assignment
+            EXPECT_EQ(dev->GetSaveDepth(), depth + 2);
+            assigned = copy;
+            EXPECT_EQ(dev->GetSaveDepth(), depth + 1);
+            EXPECT_EQ(assigned.GetCurPen(), copy.GetCurPen());
+        }
+        // The assigned canvas, then the copy, ended the scope.
+        EXPECT_EQ(dev->GetSaveDepth(), depth);
+        EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), host);
+        EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), GetStockObject(WHITE_BRUSH));
+        EXPECT_STREQ(view.GetLineType(), CLineTypes::StdLineTypeName(2));
+        EXPECT_EQ(view.GetLineScale(), 2.0);
+        EXPECT_EQ(GetGdiObjectCounts().pens, before.pens + 1); // the host's pen only
+        dev->ClearTrace();
     }
-    EXPECT_EQ(dev->GetSaveDepth(), depth + 1);
-    EXPECT_EQ(outer.GetCurPen(),
-              outerPen); // the outer canvas's pen is back and alive
-    EXPECT_EQ(outer.GetPenColor(), 0x0000FFu);
+    // Releasing the original afterwards restores nothing that is not already so.
+    EXPECT_EQ(dev->GetSaveDepth(), depth);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), host);
+    EXPECT_STREQ(view.GetLineType(), CLineTypes::StdLineTypeName(2));
+    EXPECT_EQ(GetGdiObjectCounts().pens, before.pens + 1);
+    if (trace) {
+        for (const std::string& l : dev->GetTrace()) {
+            EXPECT_EQ(l.rfind("SelectObject", 0), std::string::npos) << l;
+            EXPECT_EQ(l.rfind("DeleteObject", 0), std::string::npos) << l;
+        }
+    }
+    SelectObject(dc, old);
+    DeleteObject(host);
+    view.Detach();
 }
 
 } // namespace

@@ -133,4 +133,27 @@ TEST_F(ViewGridDrawing, LinesAndOtherStyles) {
     EXPECT_EQ(GetCurrentObject(dev->GetDC(), OBJ_PEN), GetStockObject(BLACK_PEN));
 }
 
+// The colour rule applies once, to dots and lines alike: inverted red is cyan in every style (lines
+// used to be inverted twice, back to red), and grey stays the same grey.
+TEST_F(ViewGridDrawing, ColourModesApplyOnceToDotsAndLines) {
+    const COLORREF cyan = 0xFFFF00;
+    v.SetColorMode(2);
+    v.DrawGrid(kRed, 0xFFFFFFFF, 0);
+    EXPECT_EQ(At(10, 10), cyan);
+    EXPECT_EQ(At(150, 10), cyan);
+    dev->Clear(kWhite);
+    for (int style : {1, 2}) {
+        v.DrawGrid(kRed, kBlue, style);
+        EXPECT_EQ(At(10, 15), cyan) << style;
+        EXPECT_EQ(At(15, 10), cyan) << style;
+        dev->Clear(kWhite);
+    }
+    // Grey: 0.3 x 255 of red is 76 (0x4c) on every channel, in every style.
+    v.SetColorMode(1);
+    v.DrawGrid(kRed, 0xFFFFFFFF, 0);
+    EXPECT_EQ(At(10, 10), 0x4C4C4Cu);
+    v.DrawGrid(kRed, kBlue, 1);
+    EXPECT_EQ(At(10, 15), 0x4C4C4Cu);
+}
+
 } // namespace

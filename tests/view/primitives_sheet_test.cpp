@@ -151,4 +151,102 @@ TEST(PrimitivesSheet, EveryShapeInEveryMode) {
     EXPECT_EQ(draft2d::GetGdiObjectCounts().total(), before);
 }
 
+// The ellipse of path mode, large (ellipse_polygon.png): GDI's own ellipse in grey, the 32-point
+// polygon of sixteenth turns in red over it, its vertices marked. The polygon's double step before
+// each end of the vertical axis shows as a longer side there.
+TEST(PrimitivesSheet, EllipsePolygonOverTheEllipse) {
+    const int before = draft2d::GetGdiObjectCounts().total();
+    auto dev = Device::CreateImage(520, 320);
+    ASSERT_TRUE(dev);
+    HDC dc = dev->GetDC();
+    {
+        CGraphSystem v;
+        v.SetWndSize(520, 320);
+        v.Attach(dc, nullptr, 0);
+        CGraphCanvas canvas(&v, nullptr, 1);
+        canvas.SetPen(-3, 0xC0C0C0, PS_SOLID);
+        v.SetLineType(nullptr, 1);
+        v.DrawEllipse(20, 20, 500, 300, CGraphSystem::COORD_SCREEN);
+        canvas.SetPen(0, 0x0000D0, PS_SOLID);
+        v.SetLineType("0", 1);
+        v.DrawEllipse(20, 20, 500, 300, CGraphSystem::COORD_SCREEN);
+        for (int i = 0; i < 32; ++i) {
+            const int quadrant = i / 8, k = quadrant % 2 == 0 ? i % 8 : 7 - i % 8;
+            const double t = k == 7 ? kPi / 2 : k * kPi / 16;
+            const double x = 260 + (quadrant == 1 || quadrant == 2 ? -1 : 1) * 240 * std::cos(t);
+            const double y = 160 + (quadrant >= 2 ? -1 : 1) * 140 * std::sin(t);
+            v.SetLineType(nullptr, 1);
+            v.DrawCircle(x, y, 2.5, CGraphSystem::COORD_SCREEN);
+        }
+        canvas.Detach();
+        v.Detach();
+    }
+    EXPECT_TRUE(dev->WritePng(std::string(DRAFT2D_TEST_OUTPUT_DIR) + "/ellipse_polygon.png"));
+    EXPECT_EQ(draft2d::GetGdiObjectCounts().total(), before);
+}
+
+// Paper layouts: a 3 x 2 layout of A4 sheets with 10 mm margins, whole (paper_layout.png, a clip
+// rectangle in grey over its left part: the divisions beyond it are drawn all the same), and zoomed
+// in 200 times on the point where four cells meet (paper_layout_zoomed.png): the sheet then spans
+// some 230,000 pixels, far beyond the +-10000 of GetPaperRectPixel, and the layout is still measured
+// on the whole sheet. The zoomed picture is checked where its lines must be.
+TEST(PrimitivesSheet, PaperLayoutsWholeAndZoomedIn) {
+    const int before = draft2d::GetGdiObjectCounts().total();
+    auto layout = [](CGraphSystem& v) { v.DrawPaper2(3, 2, 10, 10, 10, 10); };
+    // An A4 sheet on a grey window of the device's size.
+    auto attach = [](CGraphSystem& v, Device& dev) {
+        v.SetWndSize(dev.GetWidth(), dev.GetHeight());
+        v.Attach(dev.GetDC(), nullptr, 0);
+        v.SetBkColor(0xFFFFFF, 0xE0E0E0);
+        v.SetPaper(297, 210);
+    };
+    {
+        auto dev = Device::CreateImage(640, 400);
+        ASSERT_TRUE(dev);
+        CGraphSystem v;
+        attach(v, *dev);
+        v.Cls();
+        v.ZoomTo(mgRect(-20, -20, 3 * 297 + 20, 2 * 210 + 20), 1);
+        v.SetClipRect(mgRect(100, 40, 260, 360));
+        layout(v);
+        v.SetClipRect(mgRect());
+        {
+            CGraphCanvas canvas(&v, nullptr, 1);
+            canvas.SetPen(0, 0xA0A0A0, PS_DOT);
+            ::Rectangle(dev->GetDC(), 100, 40, 260, 360);
+        }
+        v.Detach();
+        EXPECT_TRUE(dev->WritePng(std::string(DRAFT2D_TEST_OUTPUT_DIR) + "/paper_layout.png"));
+    }
+    {
+        auto dev = Device::CreateImage(400, 300);
+        ASSERT_TRUE(dev);
+        CGraphSystem v;
+        attach(v, *dev);
+        v.SetMmPixels(4.0, 4.0);
+        v.Cls();
+        // At scale 50 a millimetre is 200 pixels: the sheet is 59400 x 42000 pixels, a margin 500
+        // and a cell 58400 x 41000. The first vertical division lies 500 + 58400 pixels right of the
+        // sheet's left edge, the horizontal one 500 pixels below the sheet's top (the layout grows
+        // upward from the sheet). With the sheet's left edge at -58700 (paper x 0 at view x 293.5
+        // mm) and its top at -350 (view y 210 - 650 / 200 mm), both rounded toward zero to -58699
+        // and -349 (the sheet is then 59399 pixels wide, the cell 58399), they lie at x = 200 and
+        // y = 151.
+        v.Zoom(50, 293.5, 210 - 3.25);
+        RECT sheet;
+        v.GetPaperRectPixel(sheet);
+        EXPECT_EQ(sheet.left, -10000); // the sheet reaches beyond the clamp
+        EXPECT_EQ(sheet.top, -349);
+        layout(v);
+        for (int i : {20, 120, 180, 220, 280})
+            EXPECT_EQ(dev->GetPixel(200, i), 0u) << i; // the vertical division
+        for (int i : {20, 120, 180, 220, 380})
+            EXPECT_EQ(dev->GetPixel(i, 151), 0u) << i; // the horizontal one
+        EXPECT_EQ(dev->GetPixel(100, 100), 0xFFFFFFu);
+        v.Detach();
+        EXPECT_TRUE(dev->WritePng(std::string(DRAFT2D_TEST_OUTPUT_DIR) + "/paper_layout_zoomed.png"));
+    }
+    EXPECT_EQ(draft2d::GetGdiObjectCounts().total(), before);
+}
+
 } // namespace

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -410,6 +411,246 @@ TEST_F(DrawTest, PaperSheetOnDisplayAndPrinter) {
         p.Detach();
         printer->Finish();
     }
+}
+
+// The axis-aligned ellipse in path mode is the 32-point polygon of sixteenth turns: in each quadrant
+// the axis point, six points at multiples of pi/16, then the other axis point two steps on. The solid
+// line strokes it segment by segment, so the trace holds every vertex, rounded.
+TEST_F(DrawTest, PathModeEllipseIsThePolygonOfSixteenthTurns) {
+    if (!trace)
+        GTEST_SKIP() << "needs the call trace";
+    SelectObject(dc, GetStockObject(NULL_BRUSH));
+    view.SetLineType("0", 1);
+    dev->ClearTrace();
+    view.DrawEllipse(20, 90, 180, 10, CS::COORD_SCREEN); // centre (100, 50), half-axes 80 and 40
+    double qx[8] = {80}, qy[8] = {0};
+    double t = 0;
+    for (int i = 1; i < 7; ++i) {
+        t += kPi / 16;
+        qx[i] = 80 * std::cos(t);
+        qy[i] = 40 * std::sin(t);
+    }
+    qx[7] = 0;
+    qy[7] = 40;
+    // Quadrants in the order q0..q7, mirrored in x q7..q0, mirrored in both q0..q7, in y q7..q0.
+    std::vector<std::string> vertices;
+    const int sx[4] = {1, -1, -1, 1}, sy[4] = {1, 1, -1, -1};
+    for (int quadrant = 0; quadrant < 4; ++quadrant)
+        for (int k = 0; k < 8; ++k) {
+            const int j = quadrant % 2 == 0 ? k : 7 - k;
+            const int x = static_cast<int>(100 + sx[quadrant] * qx[j] + 0.5);
+            const int y = static_cast<int>(50 + sy[quadrant] * qy[j] + 0.5);
+            vertices.push_back(std::to_string(x) + "," + std::to_string(y));
+        }
+    ASSERT_EQ(vertices.front(), "180,50");
+    ASSERT_EQ(vertices[6], "131,87"); // 6 pi/16 (seven steps of pi/14 would give 118,89)
+    ASSERT_EQ(vertices.back(), vertices.front());
+    std::vector<std::string> expected;
+    for (size_t i = 0; i + 1 < vertices.size(); ++i) {
+        expected.push_back("MoveToEx(" + vertices[i] + ")");
+        expected.push_back("LineTo(" + vertices[i + 1] + ")");
+    }
+    EXPECT_EQ(Drawn(), expected);
+}
+
+// An arc that sweeps nothing or a whole turn is the full circle wherever it starts, a start that is
+// not a number included; only a sweep, radius or centre that is not a number draws nothing.
+TEST_F(DrawTest, FullTurnArcsIgnoreTheirStart) {
+    view.SetLineType(nullptr, 1.0);
+    const size_t bytes = static_cast<size_t>(dev->GetStride()) * 100;
+    auto pixels = [&]() {
+        const auto* p = reinterpret_cast<const uint8_t*>(dev->GetPixels());
+        return std::vector<uint8_t>(p, p + bytes);
+    };
+    view.DrawCircle(100, 50, 30, CS::COORD_SCREEN);
+    const std::vector<uint8_t> circle = pixels();
+    const double inf = INFINITY, nan = NAN;
+    const double full[][2] = {{nan, 0},    {inf, 1e-8},  {-inf, -7.0}, {nan, inf},
+                              {inf, -inf}, {nan, 1e300}, {3, 7}};
+    for (const auto& a : full) {
+        dev->Clear(kWhite);
+        view.DrawArc(100, 50, 30, a[0], a[1], CS::ARC_ARC, CS::COORD_SCREEN);
+        EXPECT_EQ(std::memcmp(dev->GetPixels(), circle.data(), bytes), 0) << a[0] << " " << a[1];
+    }
+    // The same through a line type: the circle's polygon.
+    view.SetLineType("0", 1);
+    dev->Clear(kWhite);
+    view.DrawCircle(100, 50, 30, CS::COORD_SCREEN);
+    const std::vector<uint8_t> polygon = pixels();
+    dev->Clear(kWhite);
+    view.DrawArc(100, 50, 30, nan, inf, CS::ARC_ARC, CS::COORD_SCREEN);
+    EXPECT_EQ(std::memcmp(dev->GetPixels(), polygon.data(), bytes), 0);
+
+    const double none[][4] = {{30, nan, 1.0, 50}, {30, inf, -2.0, 50}, {30, 0, nan, 50},
+                              {30, nan, nan, 50}, {nan, 0, 0, 50},     {30, 0, 0, nan}};
+    dev->Clear(kWhite);
+    dev->ClearTrace();
+    for (const auto& a : none)
+        for (const char* lt : {"0", static_cast<const char*>(nullptr)}) {
+            view.SetLineType(lt, 1);
+            view.DrawArc(100, a[3], a[0], a[1], a[2], CS::ARC_PIE, CS::COORD_SCREEN);
+        }
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x)
+            ASSERT_EQ(dev->GetPixel(x, y), kWhite) << x << "," << y;
+    EXPECT_TRUE(Drawn().empty());
+}
+
+// The turned ellipse leaves the DC as it found it: the canvas saves the DC before the ellipse's
+// path is begun, so restoring it brings back no used-up ellipse (a host's next StrokePath draws
+// nothing) and gives back a path the host had closed before the call.
+TEST_F(DrawTest, TurnedEllipseLeavesTheHostsPathAlone) {
+    for (int brush : {NULL_BRUSH, GRAY_BRUSH}) { // StrokePath, then FillPath
+        SelectObject(dc, GetStockObject(brush));
+        view.DrawEllipse(100, 50, 40, 20, 30, CS::COORD_SCREEN);
+        dev->Clear(kWhite);
+        EXPECT_FALSE(StrokePath(dc)) << brush; // no path left in the DC
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 200; ++x)
+                ASSERT_EQ(dev->GetPixel(x, y), kWhite) << x << "," << y << " brush " << brush;
+    }
+    // A path of the host's own, closed before the call, is there afterwards: a line along y = 5.
+    SelectObject(dc, GetStockObject(NULL_BRUSH));
+    BeginPath(dc);
+    MoveToEx(dc, 10, 5, nullptr);
+    LineTo(dc, 190, 5);
+    EndPath(dc);
+    view.DrawEllipse(100, 50, 40, 20, 30, CS::COORD_SCREEN);
+    dev->Clear(kWhite);
+    EXPECT_TRUE(StrokePath(dc));
+    EXPECT_EQ(dev->GetPixel(100, 5), kBlack);
+    EXPECT_EQ(dev->GetPixel(100, 30), kWhite); // not the ellipse
+    SelectObject(dc, GetStockObject(WHITE_BRUSH));
+}
+
+// The fill of a closed path is clipped to the guard box like a direct polygon: a triangle with
+// vertices a billion pixels away fills exactly its own pixels (vertex by vertex saturation used to
+// turn its long edge from slope 1/2 to slope 1).
+TEST_F(DrawTest, PathFillOfAFarPolygonStaysInsideItsOutline) {
+    view.SetLineType("0", 1);
+    HBRUSH red = CreateSolidBrush(0x0000FF);
+    HGDIOBJ old = SelectObject(dc, red);
+    const double xs[3] = {10, 1e9, 1e9}, ys[3] = {10, 10, 10 + 5e8};
+    view.DrawPolyline(3, xs, ys, 1, CS::COORD_SCREEN);
+    SelectObject(dc, old);
+    DeleteObject(red);
+    int filled = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x) {
+            if (dev->GetPixel(x, y) != 0x0000FFu)
+                continue;
+            ++filled;
+            // Inside: at or below y = 10, at or above the long edge y = 10 + (x - 10) / 2.
+            ASSERT_GE(y, 10) << x;
+            ASSERT_LE(y, 10 + (x - 10) * 0.5 + 1.0) << x << "," << y;
+        }
+    EXPECT_GT(filled, 3000); // the triangle's part of the window: about 190 x 95 / 2 pixels
+    EXPECT_EQ(dev->GetPixel(150, 40), 0x0000FFu);
+    EXPECT_EQ(dev->GetPixel(100, 80), kWhite);
+}
+
+// GetLineType hands out the line type's own name: it stays what it was however the view is used
+// afterwards, so a host can save it, draw with another line type and select it back.
+TEST_F(DrawTest, SavedLineTypeNameSurvivesDrawing) {
+    view.SetLineType("2", 1.5);
+    const char* saved = view.GetLineType();
+    ASSERT_NE(saved, nullptr);
+    const std::string name = saved;
+    EXPECT_EQ(name, CLineTypes::StdLineTypeName(2));
+    EXPECT_EQ(view.GetLineType(), saved); // the same text every time
+    view.SetLineType("3", 1.0);
+    view.DrawLine(0, 10, 100, 10, CS::COORD_SCREEN); // its canvas asks for the name
+    EXPECT_STREQ(view.GetLineType(), CLineTypes::StdLineTypeName(3));
+    EXPECT_EQ(saved, name);
+    view.SetLineType(saved, 1.5);
+    EXPECT_STREQ(view.GetLineType(), CLineTypes::StdLineTypeName(2));
+    view.SetLineType("0", 1.0);
+    EXPECT_STREQ(view.GetLineType(), "");
+}
+
+// Division lines are drawn with plain MoveToEx/LineTo, which the clip rectangle does not clip, so
+// the clip rectangle does not thin them out: a division between it and the window edge is drawn.
+TEST_F(DrawTest, LayoutDivisionsIgnoreTheClipRectangle) {
+    view.SetPaper(20, 10); // 76 x 38 px at the bottom left: the layout is (0, 24) - (152, 100)
+    view.SetClipRect(mgRect(0, 0, 50, 100));
+    view.DrawPaper2(2, 2, 0, 0, 0, 0);
+    EXPECT_EQ(dev->GetPixel(76, 40), kBlack);  // the vertical division, right of the clip rectangle
+    EXPECT_EQ(dev->GetPixel(100, 62), kBlack); // the horizontal one
+    EXPECT_EQ(dev->GetPixel(151, 40), kBlack); // the printable frame
+    EXPECT_EQ(dev->GetPixel(120, 40), kWhite);
+}
+
+// Zoomed in, a sheet spans far more than the +-10000 pixels GetPaperRectPixel is clamped to; the
+// layout is measured on the whole sheet. Here a 20 m sheet at a pixel per millimetre lies 39.9 m left
+// of the window: its corners round (toward zero) to x = -39899 and -19899, and the second cell of a
+// 2 x 1 layout ends at x = 101.
+TEST_F(DrawTest, LayoutOfAZoomedSheetKeepsItsSize) {
+    view.SetMmPixels(1.0, 1.0);
+    view.Zoom(1.0, 39900, 0);
+    view.SetPaper(20000, 50); // y 50 .. 100
+    view.SetBkColor(0xF0F0F0, kWhite);
+    const COLORREF frame = 0x0F0F0F; // the background's contrast colour
+    RECT clamped;
+    view.GetPaperRectPixel(clamped);
+    EXPECT_EQ(clamped.left, -10000); // the clamp stays on the value handed out
+    EXPECT_EQ(clamped.right, -19899);
+    view.DrawPaper2(2, 1, 0, 0, 0, 0);
+    EXPECT_EQ(dev->GetPixel(90, 75), 0xF0F0F0u); // inside the second cell
+    EXPECT_EQ(dev->GetPixel(99, 75), 0xF0F0F0u);
+    EXPECT_EQ(dev->GetPixel(100, 75), frame); // printable frame, right edge
+    EXPECT_EQ(dev->GetPixel(101, 75), frame); // sheet frame, a pixel outside
+    EXPECT_EQ(dev->GetPixel(102, 75), kWhite);
+    EXPECT_EQ(dev->GetPixel(90, 49), frame); // top frame
+    // With 10 mm margins (10 pixels at scale 1) the cells are 19980 x 30: the layout ends at
+    // -19899 + 19980 = 81, its printable frame at (-39889, 60) - (71, 90).
+    dev->Clear(kWhite);
+    view.DrawPaper2(2, 1, 10, 10, 10, 10);
+    EXPECT_EQ(dev->GetPixel(70, 75), frame); // printable frame, right edge
+    EXPECT_EQ(dev->GetPixel(60, 60), frame); // and top edge
+    EXPECT_EQ(dev->GetPixel(60, 55), 0xF0F0F0u);
+    EXPECT_EQ(dev->GetPixel(75, 75), 0xF0F0F0u);
+    EXPECT_EQ(dev->GetPixel(81, 75), frame); // sheet frame
+    EXPECT_EQ(dev->GetPixel(82, 75), kWhite);
+}
+
+// On a printer the sheet's outline is measured in double: an A1 sheet at 600 dpi is 19866 pixels
+// wide, beyond the clamp of GetPaperRectPixel. A layout's outline is not filled with the brush the
+// host left in the DC.
+TEST(ViewPaper, PrinterOutlinesKeepTheirSizeAndStayHollow) {
+    if (!draft2d::IsCallTraceAvailable())
+        GTEST_SKIP() << "needs the call trace";
+    auto printer = Device::CreatePrinter(std::string(DRAFT2D_TEST_OUTPUT_DIR) + "/paper_a1.pdf", 841, 594);
+    ASSERT_TRUE(printer);
+    const int before = draft2d::GetGdiObjectCounts().total();
+    {
+        View p;
+        p.SetWndSize(printer->GetWidth(), printer->GetHeight());
+        p.Attach(printer->GetDC(), nullptr, 0);
+        p.SetPaper(841, 594);
+        printer->EnableTrace(true);
+        p.DrawPaper(nullptr);
+        const std::vector<std::string> outline = printer->GetTrace();
+        const std::string right = "LineTo(19866,";
+        EXPECT_EQ(std::count_if(outline.begin(), outline.end(),
+                                [&](const std::string& l) { return l.rfind(right, 0) == 0; }),
+                  2);
+        printer->ClearTrace();
+        HBRUSH solid = CreateSolidBrush(0x00C0FF);
+        HGDIOBJ old = SelectObject(printer->GetDC(), solid);
+        p.DrawPaper2(2, 1, 10, 10, 10, 10);
+        int polygons = 0, lineTos = 0;
+        for (const std::string& l : printer->GetTrace()) {
+            polygons += l.rfind("Polygon", 0) == 0;
+            lineTos += l.rfind("LineTo", 0) == 0;
+        }
+        EXPECT_EQ(polygons, 0);
+        EXPECT_EQ(lineTos, 4);
+        SelectObject(printer->GetDC(), old);
+        DeleteObject(solid);
+        p.Detach();
+    }
+    printer->Finish();
+    EXPECT_EQ(draft2d::GetGdiObjectCounts().total(), before);
 }
 
 TEST(ViewPrimitives, PixelLinesAreRoundedAndClipped) {

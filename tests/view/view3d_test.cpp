@@ -190,8 +190,10 @@ TEST(View3D, RotateDragTurnsOneDegreePerPixel) {
     EXPECT_EQ(v.OnMouseMove(300, 300), 0); // no button: nothing
     EXPECT_EQ(calls, 0);
     v.OnLButtonDown(400, 300);
-    EXPECT_EQ(v.OnMouseMove(310, 300), 1); // 90 pixels left: a quarter turn about z
-    EXPECT_EQ(calls, 1);
+    // 90 pixels left: a quarter turn about z. The host redraws twice: once for the turn, once more
+    // in the base's handling of the move that follows.
+    EXPECT_EQ(v.OnMouseMove(310, 300), 1);
+    EXPECT_EQ(calls, 2);
     EXPECT_NEAR(v.angleH, kPi / 2, 1e-12);
     EXPECT_NEAR(v.angleV, kPi / 2, 1e-12);
     // The eye now looks from +y: x points left.
@@ -207,7 +209,7 @@ TEST(View3D, RotateDragTurnsOneDegreePerPixel) {
     EXPECT_EQ(v.OnMouseMove(320, 280), 1);
     EXPECT_NEAR(v.angleH, 80 * kPi / 180, 1e-12);
     EXPECT_NEAR(v.angleV, 110 * kPi / 180, 1e-12);
-    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(calls, 6);
 
     // Long drags stay within one turn either way.
     for (int i = 0; i < 20; ++i) {
@@ -228,7 +230,10 @@ TEST(View3D, RotateDragTurnsOneDegreePerPixel) {
     EXPECT_EQ(v.GetZoomMode(), 7);
 }
 
-TEST(View3D, OtherCommandsBehaveAsInTheBaseView) {
+// In the base's commands a move redraws first and then runs the base's handling, whose result is
+// not passed on: a pan drag answers 0 to every move, and the host redraws twice per move (the
+// second time the base's own redraw or regeneration) and once more when the button comes up.
+TEST(View3D, OtherCommandsRedrawThenRunTheBase) {
     CGraphSys3D v;
     int calls = 0;
     v.SetWndSize(800, 600);
@@ -237,15 +242,17 @@ TEST(View3D, OtherCommandsBehaveAsInTheBaseView) {
     const double angleH = v.angleH;
     v.SetCmd(CGraphSystem::ZOOM_PAN);
     v.OnLButtonDown(100, 100);
-    EXPECT_EQ(v.OnMouseMove(102, 101), 0); // within the click distance
-    EXPECT_EQ(v.OnMouseMove(140, 90), 1);  // panned by (40, -10) pixels
+    EXPECT_EQ(v.OnMouseMove(102, 101), 0); // within the click distance: two redraws
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(v.OnMouseMove(140, 90), 0); // panned by (40, -10) pixels: a redraw, a regeneration
+    EXPECT_EQ(calls, 4);
     mgPoint s;
     v.UserToScreen(0, 0, s);
     EXPECT_NEAR(s.x(), 40, 1e-9);
     EXPECT_NEAR(s.y(), 590, 1e-9);
     EXPECT_EQ(v.OnLButtonUp(140, 90), 1);
     EXPECT_EQ(v.angleH, angleH);
-    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(calls, 5);
 }
 
 TEST(View3D, CopiesAreIndependent) {
@@ -320,7 +327,7 @@ TEST(View3D, WireCubeTurnedByADrag) {
     for (int i = 1; i <= 6; ++i)
         v.OnMouseMove(300 - 10 * i, 200 - (i <= 4 ? 10 * i : 40));
     v.OnLButtonUp(240, 160);
-    EXPECT_EQ(frames, 1 + 6 + 1);
+    EXPECT_EQ(frames, 1 + 2 * 6 + 1); // two redraws a move: the turn's, then the base's
     EXPECT_NEAR(v.angleH, 70 * kPi / 180, 1e-12);
     EXPECT_NEAR(v.angleV, 65 * kPi / 180, 1e-12);
     ASSERT_TRUE(dev->WritePng(out + "/view3d_cube_after.png"));
