@@ -42,11 +42,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     for (const Entity& e : drawing.entities) {
-        if (e.v.empty() || e.v.size() > 2u * kMaxPoints) {
+        if (e.count == 0 || e.count > 2u * kMaxPoints || e.style >= drawing.styles.size() ||
+            (e.format >= 0 && static_cast<size_t>(e.format) >= drawing.formats.size()) ||
+            (e.text >= 0 && static_cast<size_t>(e.text) >= drawing.texts.size())) {
             __builtin_trap();
         }
-        for (double v : e.v) {
-            if (!std::isfinite(v) || std::fabs(v) > kMaxCoordinate) {
+        for (uint32_t i = 0; i < e.count; ++i) {
+            if (!std::isfinite(e.v[i]) || std::fabs(e.v[i]) > kMaxCoordinate) {
                 __builtin_trap();
             }
         }

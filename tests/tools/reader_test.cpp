@@ -63,20 +63,20 @@ TEST(ScriptReader, EntityRowsCarryTheirNumbersInScriptOrder) {
         EXPECT_EQ(r.E(i).kind, kinds[i]) << i;
         EXPECT_EQ(r.E(i).row, static_cast<int>(i) + 1);
     }
-    EXPECT_EQ(r.E(0).v, V({0, 0, 10, 5}));
-    EXPECT_EQ(r.E(1).v, V({0, 0, 1, 1, 2, 0}));
+    EXPECT_EQ(r.E(0).Numbers(), V({0, 0, 10, 5}));
+    EXPECT_EQ(r.E(1).Numbers(), V({0, 0, 1, 1, 2, 0}));
     EXPECT_TRUE(r.E(3).closed);
-    EXPECT_EQ(r.E(4).v, V({1, 2, 3}));
+    EXPECT_EQ(r.E(4).Numbers(), V({1, 2, 3}));
     EXPECT_EQ(r.E(5).arcType, 1);
     EXPECT_DOUBLE_EQ(r.E(5).v[3], 90 * kDeg);
     EXPECT_DOUBLE_EQ(r.E(5).v[4], -45 * kDeg);
     EXPECT_EQ(r.E(6).v[4], 0.0);
     EXPECT_DOUBLE_EQ(r.E(7).v[4], 30 * kDeg);
-    EXPECT_EQ(r.E(8).v, V({1, 1, 10, 5, 0}));
-    EXPECT_EQ(r.E(10).text, "a, b");
-    EXPECT_EQ(r.E(11).v, V({0, 0, 30, 0, -5}));
-    EXPECT_EQ(r.E(11).text, "");
-    EXPECT_EQ(r.E(12).text, "20 m");
+    EXPECT_EQ(r.E(8).Numbers(), V({1, 1, 10, 5, 0}));
+    EXPECT_EQ(r.drawing.TextOf(r.E(10)), "a, b");
+    EXPECT_EQ(r.E(11).Numbers(), V({0, 0, 30, 0, -5}));
+    EXPECT_EQ(r.drawing.TextOf(r.E(11)), "");
+    EXPECT_EQ(r.drawing.TextOf(r.E(12)), "20 m");
     EXPECT_EQ(r.E(12).decimals, 2);
 }
 
@@ -128,14 +128,14 @@ TEST(ScriptReader, SetRowsAndAttributesResolveEachEntitysStyle) {
            "set,ltype=\xe8\x99\x9a\xe7\xba\xbf\n" // 虚线, a standard line type, in UTF-8
            "line,0,0,1,1\n");
     ASSERT_EQ(r.failed, 0) << r.Messages();
-    const Style& a = r.E(0).style;
+    const Style& a = r.drawing.StyleOf(r.E(0));
     EXPECT_EQ(a.colour, 0xFF0000u);
     EXPECT_EQ(a.width, 35); // hundredths of a millimetre
     EXPECT_EQ(a.lineType, "Border");
     EXPECT_EQ(a.lineScale, 2);
     EXPECT_EQ(a.fill, Fill::None);
     EXPECT_EQ(r.E(0).space, Space::User);
-    const Style& b = r.E(1).style;
+    const Style& b = r.drawing.StyleOf(r.E(1));
     EXPECT_EQ(b.colour, 0x0080FFu);
     EXPECT_EQ(b.width, -3); // pixels are negative widths
     EXPECT_EQ(b.lineType, "");
@@ -144,10 +144,10 @@ TEST(ScriptReader, SetRowsAndAttributesResolveEachEntitysStyle) {
     EXPECT_EQ(b.fillColour, 0x008000u);
     EXPECT_EQ(r.E(1).space, Space::Paper);
     // An attribute changes its own row only; set rows carry on.
-    EXPECT_EQ(r.E(2).style.colour, 0xFF0000u);
-    EXPECT_EQ(r.E(2).style.fill, Fill::Solid);
+    EXPECT_EQ(r.drawing.StyleOf(r.E(2)).colour, 0xFF0000u);
+    EXPECT_EQ(r.drawing.StyleOf(r.E(2)).fill, Fill::Solid);
     EXPECT_EQ(r.E(2).space, Space::Paper);
-    EXPECT_EQ(r.E(3).style.lineType, "\xd0\xe9\xcf\xdf"); // GBK
+    EXPECT_EQ(r.drawing.StyleOf(r.E(3)).lineType, "\xd0\xe9\xcf\xdf"); // GBK
 }
 
 TEST(ScriptReader, TextStylesAndTextAttributesBuildTheFormat) {
@@ -157,30 +157,30 @@ TEST(ScriptReader, TextStylesAndTextAttributesBuildTheFormat) {
            "text,0,0,abc,height=2.5,italic=yes,align=rt,chargap=0.2,widthfactor=0.8\n"
            "text,0,0,x\n");
     ASSERT_EQ(r.failed, 0) << r.Messages();
-    const CFontFormat& t = r.E(0).format;
+    const CFontFormat& t = r.drawing.FormatOf(r.E(0));
     EXPECT_EQ(t.Height(), 7);
     EXPECT_STREQ(t.FontName(), "\xba\xda\xcc\xe5"); // 黑体 in GBK
     EXPECT_STREQ(t.FontNameEng(), "Arial");
     EXPECT_TRUE(t.Bold());
     EXPECT_EQ(t.Align(), 1u | 4u);
     EXPECT_DOUBLE_EQ(t.Angle(), 90 * kDeg);
-    EXPECT_EQ(r.E(0).text, "\xb1\xea\xcc\xe2"); // 标题 in GBK
-    const CFontFormat& u = r.E(1).format;
+    EXPECT_EQ(r.drawing.TextOf(r.E(0)), "\xb1\xea\xcc\xe2"); // 标题 in GBK
+    const CFontFormat& u = r.drawing.FormatOf(r.E(1));
     EXPECT_EQ(u.Height(), 2.5);
     EXPECT_TRUE(u.Bold()); // from the style set before
     EXPECT_TRUE(u.Italic());
     EXPECT_EQ(u.Align(), 2u | 8u);
     EXPECT_FLOAT_EQ(u.CharGap(), 0.2f);
     EXPECT_FLOAT_EQ(u.WidthPer(), 0.8f);
-    EXPECT_EQ(r.E(2).format.Height(), 7);
+    EXPECT_EQ(r.drawing.FormatOf(r.E(2)).Height(), 7);
     // A text that looks like an attribute is still the text.
     Read e("text,0,0,E=mc2,height=4\n");
     ASSERT_EQ(e.failed, 0) << e.Messages();
-    EXPECT_EQ(e.E(0).text, "E=mc2");
-    EXPECT_EQ(e.E(0).format.Height(), 4);
+    EXPECT_EQ(e.drawing.TextOf(e.E(0)), "E=mc2");
+    EXPECT_EQ(e.drawing.FormatOf(e.E(0)).Height(), 4);
     // The standard style of a drawing: 3.5 mm.
     Read s("text,0,0,x\n");
-    EXPECT_EQ(s.E(0).format.Height(), 3.5);
+    EXPECT_EQ(s.drawing.FormatOf(s.E(0)).Height(), 3.5);
 }
 
 TEST(ScriptReader, CommentsBlankLinesLineEndsAndEncodings) {
@@ -195,9 +195,9 @@ TEST(ScriptReader, CommentsBlankLinesLineEndsAndEncodings) {
     ASSERT_EQ(r.failed, 0) << r.Messages();
     ASSERT_EQ(r.drawing.entities.size(), 3u);
     EXPECT_EQ(r.E(0).row, 4);
-    EXPECT_EQ(r.E(0).v, V({0, 0, 1, 1}));
-    EXPECT_EQ(r.E(1).text, "\xb1\xea\xcc\xe2");
-    EXPECT_EQ(r.E(2).text, "\xb1\xea\xcc\xe2");
+    EXPECT_EQ(r.E(0).Numbers(), V({0, 0, 1, 1}));
+    EXPECT_EQ(r.drawing.TextOf(r.E(1)), "\xb1\xea\xcc\xe2");
+    EXPECT_EQ(r.drawing.TextOf(r.E(2)), "\xb1\xea\xcc\xe2");
 }
 
 TEST(ScriptReader, FilesOfLineTypesAndSymbols) {
@@ -218,9 +218,9 @@ TEST(ScriptReader, FilesOfLineTypesAndSymbols) {
            "symbol,Ignored,5,5\n");
     EXPECT_EQ(r.failed, 1) << r.Messages();
     ASSERT_EQ(r.drawing.entities.size(), 3u);
-    EXPECT_EQ(r.E(0).style.lineType, "dashdot"); // the library compares names case-insensitively
-    EXPECT_EQ(r.E(1).name, "tree");
-    EXPECT_EQ(r.E(2).v, V({5, 5, 90 * kDeg, 2}));
+    EXPECT_EQ(r.drawing.StyleOf(r.E(0)).lineType, "dashdot"); // the library compares names case-insensitively
+    EXPECT_EQ(r.drawing.TextOf(r.E(1)), "tree");
+    EXPECT_EQ(r.E(2).Numbers(), V({5, 5, 90 * kDeg, 2}));
     ASSERT_EQ(r.diags.size(), 1u);
     EXPECT_EQ(r.diags[0].row, 6);
     EXPECT_EQ(r.diags[0].column, 8);
@@ -240,12 +240,12 @@ TEST(ScriptReader, EveryBadRowNamesItsRowColumnAndWhatWasExpected) {
         {"lien,0,0,1,1", 1, "unknown row kind 'lien'"},
         {"line,0,0,1", 11, "line: expected 4 fields (x1, y1, x2, y2), found 3"},
         {"line,0,0,1,1,2", 14, "line: expected 4 fields (x1, y1, x2, y2), found 5"},
-        {"line,0,abc,1,1", 8, "expected a number for y, found 'abc'"},
-        {"line,0,nan,1,1", 8, "expected a number for y, found 'nan'"},
-        {"line,0,inf,1,1", 8, "expected a number for y, found 'inf'"},
-        {"line,0x10,0,1,1", 6, "expected a number for x, found '0x10'"},
-        {"line,1e300,0,1,1", 6, "x 1e300 is out of range (-1e+09 to 1e+09)"},
-        {"line,1e999,0,1,1", 6, "expected a number for x, found '1e999'"},
+        {"line,0,abc,1,1", 8, "expected a number for y1, found 'abc'"},
+        {"line,0,nan,1,1", 8, "expected a number for y1, found 'nan'"},
+        {"line,0,inf,1,1", 8, "expected a number for y1, found 'inf'"},
+        {"line,0x10,0,1,1", 6, "expected a number for x1, found '0x10'"},
+        {"line,1e300,0,1,1", 6, "x1 1e300 is out of range (-1e+09 to 1e+09)"},
+        {"line,1e999,0,1,1", 6, "expected a number for x1, found '1e999'"},
         {"circle,0,0,-1", 12, "radius -1 is out of range (1e-06 to 1e+09)"},
         {"circle,0,0,0", 12, "radius 0 is out of range (1e-06 to 1e+09)"},
         {"polyline,0,0,1,1,2", 18, "polyline: expected pairs of x and y, found 5 numbers"},
@@ -255,7 +255,9 @@ TEST(ScriptReader, EveryBadRowNamesItsRowColumnAndWhatWasExpected) {
          "ellipse: expected 4 to 5 fields (cx, cy, rx, ry, then the angle in degrees), found 3"},
         {"text,0,0,", 10, "text: expected 3 fields (x, y, text), found 2"},
         {"text,0,0,\"\",colour=red", 10, "text: expected a text"},
-        {"text,0,0,\xff\xfe", 10, "text '\xff\xfe' is not UTF-8 that GBK can hold"},
+        {"text,0,0,\xff\xfe", 10,
+         "text '\\xff\\xfe' is not UTF-8 (byte 0xFF): save the script as UTF-8, or put encoding,gbk before "
+         "GBK rows"},
         {"text,0,0,x,textstyle=none", 12, "text style 'none' is not defined"},
         {"text,0,0,x,align=mc", 12,
          "expected an alignment of two letters, l/c/r then b/m/t (such as lb or cm), found 'mc'"},
@@ -285,14 +287,15 @@ TEST(ScriptReader, EveryBadRowNamesItsRowColumnAndWhatWasExpected) {
          "paper: expected four margins (left, top, right, bottom in mm) or none, found 2"},
         {"paper,100,100,60,0,60,0", 15, "paper: the margins leave no room on a sheet of 100 to 100"},
         {"background,contrast", 12, "expected a colour (#rrggbb or a colour name), found 'contrast'"},
-        {"grid,0", 6, "grid spacing 0 is out of range (1e-06 to 1e+09)"},
+        {"grid,0", 6, "dx 0 is out of range (1e-06 to 1e+09)"},
         {"grid,5,style=cross", 8, "expected dots or lines for style, found 'cross'"},
         {"grid,5,over=all", 8, "expected paper or window for over, found 'all'"},
         {"grid,5,origin=1", 8, "expected two numbers separated by a space for origin, found '1'"},
         {"linetypes,no/such.lin", 11, "cannot read line type file '" DRAFT2D_SOURCE_DIR "/no/such.lin'"},
         {"linetype,Bad,abc", 14,
-         "expected a dash definition (dash and gap lengths in mm joined by '-', such as 12-3-2-3), found "
-         "'abc'"},
+         "linetype: expected a length in mm for dash 1 of 'abc', found 'abc' (lengths are joined by single "
+         "'-', "
+         "such as 12-3-2-3)"},
         {"linetype,,1-1", 10, "linetype: expected a name"},
         {"symbols,no/such", 9, "cannot read symbol folder '" DRAFT2D_SOURCE_DIR "/no/such'"},
         {"symbols,data,pictures", 14, "expected text or binary, found 'pictures'"},

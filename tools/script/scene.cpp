@@ -46,10 +46,11 @@ void ApplyStyle(CGraphSystem& view, CGraphCanvas& canvas, const Style& style) {
 }
 
 // The numbers of a point list as the two arrays the view takes.
-void SplitPoints(const std::vector<double>& v, std::vector<double>& xs, std::vector<double>& ys) {
+void SplitPoints(const Entity& e, std::vector<double>& xs, std::vector<double>& ys) {
+    const double* v = e.v;
     xs.clear();
     ys.clear();
-    for (size_t i = 0; i + 1 < v.size(); i += 2) {
+    for (size_t i = 0; i + 1 < e.count; i += 2) {
         xs.push_back(v[i]);
         ys.push_back(v[i + 1]);
     }
@@ -59,7 +60,7 @@ void SplitPoints(const std::vector<double>& v, std::vector<double>& xs, std::vec
 // left of p1 -> p2 with a filled arrow at each end pointing outward to the extension lines, and the
 // text centred above the dimension line, turned so that it reads from the left or from below.
 // Sizes of the arrows and gaps are paper millimetres, converted to the row's space.
-void DrawDimension(CGraphSystem& view, CGraphCanvas& canvas, const Entity& e) {
+void DrawDimension(CGraphSystem& view, CGraphCanvas& canvas, const Drawing& drawing, const Entity& e) {
     const double mm = e.space == Space::Paper ? 1.0 : 1.0 / view.GetUserToMm();
     const mgPoint p1(e.v[0], e.v[1]), p2(e.v[2], e.v[3]);
     const double offset = e.v[4];
@@ -85,11 +86,12 @@ void DrawDimension(CGraphSystem& view, CGraphCanvas& canvas, const Entity& e) {
         {b, at(at(b, u, -len), n, half), at(at(b, u, -len), n, -half)},
     };
     view.SetLineType(nullptr, 1.0);
-    canvas.SetSolidBrush(view.CalcDrawColor(e.style.colour));
+    const Style& style = drawing.StyleOf(e);
+    canvas.SetSolidBrush(view.CalcDrawColor(style.colour));
     for (const auto& head : heads) {
         view.DrawPolyline(3, head, 1, ct);
     }
-    ApplyStyle(view, canvas, e.style);
+    ApplyStyle(view, canvas, style);
 
     // The text: centred 1 mm above the dimension line, turned with it but never upside down.
     double angle = std::atan2(u.y(), u.x());
@@ -100,13 +102,13 @@ void DrawDimension(CGraphSystem& view, CGraphCanvas& canvas, const Entity& e) {
     }
     const mgPoint up(-std::sin(angle), std::cos(angle));
     const mgPoint mid((a.x() + b.x()) / 2, (a.y() + b.y()) / 2);
-    std::string text = e.text;
+    std::string text = drawing.TextOf(e);
     if (text.empty()) {
         char buf[64];
         snprintf(buf, sizeof buf, "%.*f", e.decimals, length);
         text = buf;
     }
-    CFontFormat format = e.format;
+    CFontFormat format = drawing.FormatOf(e);
     format.SetAngle(angle);
     format.SetAlign(1); // centre, bottom
     const mgPoint at1 = at(mid, up, 1.0 * mm);
@@ -114,16 +116,18 @@ void DrawDimension(CGraphSystem& view, CGraphCanvas& canvas, const Entity& e) {
 }
 
 // One line of text, or a block when the text holds line feeds.
-void DrawText(CGraphSystem& view, const Entity& e) {
+void DrawText(CGraphSystem& view, const Drawing& drawing, const Entity& e) {
     const CGraphSystem::coord_type ct = Coords(e);
-    if (e.text.find('\n') == std::string::npos) {
-        e.format.TextOutA(&view, nullptr, e.v[0], e.v[1], mgPoint(0, 0), e.text.c_str(), -1, ct);
+    const std::string& text = drawing.TextOf(e);
+    const CFontFormat& format = drawing.FormatOf(e);
+    if (text.find('\n') == std::string::npos) {
+        format.TextOutA(&view, nullptr, e.v[0], e.v[1], mgPoint(0, 0), text.c_str(), -1, ct);
         return;
     }
     std::deque<std::string> lines;
-    CStringSplit::StrToStrings(lines, e.text.c_str());
+    CStringSplit::StrToStrings(lines, text.c_str());
     std::deque<double> widths;
-    double height = e.format.GetTextExtentPoints(&view, lines, widths);
+    double height = format.GetTextExtentPoints(&view, lines, widths);
     // The measures are user units; a block in paper space is placed in millimetres.
     if (e.space == Space::Paper) {
         const double k = view.GetUserToMm();
@@ -132,13 +136,13 @@ void DrawText(CGraphSystem& view, const Entity& e) {
         }
         height *= k;
     }
-    e.format.TextOutA(&view, nullptr, mgPoint(e.v[0], e.v[1]), widths, height, lines, ct);
+    format.TextOutA(&view, nullptr, mgPoint(e.v[0], e.v[1]), widths, height, lines, ct);
 }
 
 // Draws one entity with its own pen, brush and line type.
-void DrawEntity(CGraphSystem& view, CGraphCanvas& canvas, const Entity& e) {
-    ApplyStyle(view, canvas, e.style);
-    const std::vector<double>& v = e.v;
+void DrawEntity(CGraphSystem& view, CGraphCanvas& canvas, const Drawing& drawing, const Entity& e) {
+    ApplyStyle(view, canvas, drawing.StyleOf(e));
+    const double* v = e.v;
     const CGraphSystem::coord_type ct = Coords(e);
     switch (e.kind) {
     case Kind::Line:
@@ -147,7 +151,7 @@ void DrawEntity(CGraphSystem& view, CGraphCanvas& canvas, const Entity& e) {
     case Kind::Polyline:
     case Kind::Polygon: {
         std::vector<double> xs, ys;
-        SplitPoints(v, xs, ys);
+        SplitPoints(e, xs, ys);
         view.DrawPolyline(static_cast<int>(xs.size()), xs.data(), ys.data(), e.kind == Kind::Polygon ? 1 : 0,
                           ct);
         break;
@@ -174,19 +178,19 @@ void DrawEntity(CGraphSystem& view, CGraphCanvas& canvas, const Entity& e) {
         view.DrawRect(mgRect(0.0, 0.0, v[2], v[3]), v[4], v[0], v[1], ct);
         break;
     case Kind::Dimension:
-        DrawDimension(view, canvas, e);
+        DrawDimension(view, canvas, drawing, e);
         break;
     case Kind::Text:
-        DrawText(view, e);
+        DrawText(view, drawing, e);
         break;
     case Kind::Symbol:
-        view.DrawSymbol(v[0], v[1], e.name.c_str(), v[2], ct, v[3]);
+        view.DrawSymbol(v[0], v[1], drawing.TextOf(e).c_str(), v[2], ct, v[3]);
         break;
     case Kind::Spline: {
         // A natural cubic through the points (periodic when closed), fitted in screen pixels: a
         // sample at most every 4 pixels, points nearer than half a pixel merged.
         std::vector<double> xs, ys;
-        SplitPoints(v, xs, ys);
+        SplitPoints(e, xs, ys);
         mgFitCurve curve;
         if (view.FitCubicSpline(curve, static_cast<int>(xs.size()), xs.data(), ys.data(), 4.0, 0.5, ct,
                                 e.closed ? 0x40 : 0, 0, 0, 0, 0)) {
@@ -269,7 +273,7 @@ void DrawDrawing(CGraphSystem& view, const Drawing& drawing, DrawReport* report,
     CGraphCanvas canvas(&view, nullptr, 1);
     const size_t n = drawing.entities.size();
     for (size_t i = 0; i < n; ++i) {
-        DrawEntity(view, canvas, drawing.entities[i]);
+        DrawEntity(view, canvas, drawing, drawing.entities[i]);
         ++rep.drawn;
         if (progress && (i + 1) % 1024 == 0) {
             progress(i + 1, n);
