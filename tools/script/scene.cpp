@@ -7,6 +7,8 @@
 // millimetres; the view converts them.
 #include "script/scene.h"
 
+#include <algorithm>
+
 #include <cmath>
 #include <cstdio>
 #include <deque>
@@ -15,35 +17,119 @@
 #include "io/CStringSplit.h"
 #include "symbol/mgSymbol.h"
 #include "values/mgFitCurve.h"
+#include "script/scene_p.h"
 #include "view/CGraphCanvas.h"
 
 namespace draft2d::script {
 
+namespace detail {
+
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-
-CGraphSystem::coord_type Coords(const Entity& e) {
-    return e.space == Space::Paper ? CGraphSystem::COORD_PAPER : CGraphSystem::COORD_USER;
+mgPoint At(const mgPoint& p, const mgPoint& d, double k) {
+    return mgPoint(p.x() + d.x() * k, p.y() + d.y() * k);
 }
 
-// Selects the entity's pen, brush and line type.
-void ApplyStyle(CGraphSystem& view, CGraphCanvas& canvas, const Style& style) {
-    canvas.SetPen(style.width, style.colour, PS_SOLID);
-    switch (style.fill) {
-    case Fill::None:
-        canvas.SetNullBrush();
-        break;
-    case Fill::Solid:
-        canvas.SetSolidBrush(view.CalcDrawColor(style.fillColour));
-        break;
-    case Fill::Hatch:
-        canvas.SetBrush(::CreateHatchBrush(style.hatch, view.CalcDrawColor(style.fillColour)));
-        break;
+} // namespace
+
+DimensionLayout::DimensionLayout(const Drawing& drawing, const Entity& e, double mm)
+    : format(drawing.FormatOf(e)), text(drawing.TextOf(e)) {
+    const mgPoint p1(e.v[0], e.v[1]), p2(e.v[2], e.v[3]);
+    const double offset = e.v[4];
+    const double length = std::hypot(p2.x() - p1.x(), p2.y() - p1.y());
+    const mgPoint u((p2.x() - p1.x()) / length, (p2.y() - p1.y()) / length);
+    const mgPoint n(-u.y(), u.x());
+    const double side = offset < 0 ? -1.0 : 1.0;
+    a = At(p1, n, offset);
+    b = At(p2, n, offset);
+    extensions = std::fabs(offset) > 1.0 * mm;
+    ext[0][0] = At(p1, n, side * 1.0 * mm);
+    ext[0][1] = At(a, n, side * 2.0 * mm);
+    ext[1][0] = At(p2, n, side * 1.0 * mm);
+    ext[1][1] = At(b, n, side * 2.0 * mm);
+    const double len = std::min(3.0 * mm, length / 3.0), half = len / 6.0;
+    const mgPoint heads0[2][3] = {
+        {a, At(At(a, u, len), n, half), At(At(a, u, len), n, -half)},
+        {b, At(At(b, u, -len), n, half), At(At(b, u, -len), n, -half)},
+    };
+    std::copy(&heads0[0][0], &heads0[0][0] + 6, &heads[0][0]);
+    double angle = std::atan2(u.y(), u.x());
+    if (angle > kPi / 2 + 1e-9) {
+        angle -= kPi;
+    } else if (angle <= -kPi / 2 + 1e-9) {
+        angle += kPi;
     }
-    view.SetTextColor(style.colour);
-    view.SetLineType(style.lineType.empty() ? nullptr : style.lineType.c_str(), style.lineScale);
+    const mgPoint up(-std::sin(angle), std::cos(angle));
+    textAt = At(mgPoint((a.x() + b.x()) / 2, (a.y() + b.y()) / 2), up, 1.0 * mm);
+    if (text.empty()) {
+        char buf[64];
+        snprintf(buf, sizeof buf, "%.*f", static_cast<int>(e.decimals), length);
+        text = buf;
+    }
+    format.SetAngle(angle);
+    format.SetAlign(1); // centre, bottom
 }
+
+} // namespace detail
+
+namespace {
+
+using detail::Coords;
+using detail::kPi;
+
+// Selects entities' pens, brushes and line types on the canvas and the view, leaving alone what
+// the entity before already set: a pen, brush, text colour or line type is changed only where the
+// style differs. Forget() after anything else has changed them.
+class StyleApplier {
+public:
+    StyleApplier(CGraphSystem& view, CGraphCanvas& canvas) : view_(view), canvas_(canvas) {}
+
+    void Apply(const Style& style) {
+        if (!valid_ || style.width != width_ || style.colour != colour_) {
+            canvas_.SetPen(style.width, style.colour, PS_SOLID);
+        }
+        if (!valid_ || style.fill != fill_ || style.hatch != hatch_ || style.fillColour != fillColour_) {
+            switch (style.fill) {
+            case Fill::None:
+                canvas_.SetNullBrush();
+                break;
+            case Fill::Solid:
+                canvas_.SetSolidBrush(view_.CalcDrawColor(style.fillColour));
+                break;
+            case Fill::Hatch:
+                canvas_.SetBrush(::CreateHatchBrush(style.hatch, view_.CalcDrawColor(style.fillColour)));
+                break;
+            }
+        }
+        if (!valid_ || style.colour != colour_) {
+            view_.SetTextColor(style.colour);
+        }
+        if (!valid_ || style.lineType != lineType_ || style.lineScale != lineScale_) {
+            view_.SetLineType(style.lineType.empty() ? nullptr : style.lineType.c_str(), style.lineScale);
+        }
+        valid_ = true;
+        width_ = style.width;
+        colour_ = style.colour;
+        fill_ = style.fill;
+        hatch_ = style.hatch;
+        fillColour_ = style.fillColour;
+        lineType_ = style.lineType;
+        lineScale_ = style.lineScale;
+    }
+    void Forget() { valid_ = false; }
+
+private:
+    CGraphSystem& view_;
+    CGraphCanvas& canvas_;
+    bool valid_ = false;
+    int width_ = 0;
+    uint32_t colour_ = 0;
+    Fill fill_ = Fill::None;
+    int hatch_ = 0;
+    uint32_t fillColour_ = 0;
+    std::string lineType_;
+    double lineScale_ = 1.0;
+};
 
 // The numbers of a point list as the two arrays the view takes.
 void SplitPoints(const Entity& e, std::vector<double>& xs, std::vector<double>& ys) {
@@ -56,63 +142,25 @@ void SplitPoints(const Entity& e, std::vector<double>& xs, std::vector<double>& 
     }
 }
 
-// A linear dimension: extension lines from the measured points, the dimension line offset to the
-// left of p1 -> p2 with a filled arrow at each end pointing outward to the extension lines, and the
-// text centred above the dimension line, turned so that it reads from the left or from below.
-// Sizes of the arrows and gaps are paper millimetres, converted to the row's space.
-void DrawDimension(CGraphSystem& view, CGraphCanvas& canvas, const Drawing& drawing, const Entity& e) {
-    const double mm = e.space == Space::Paper ? 1.0 : 1.0 / view.GetUserToMm();
-    const mgPoint p1(e.v[0], e.v[1]), p2(e.v[2], e.v[3]);
-    const double offset = e.v[4];
-    const double length = std::hypot(p2.x() - p1.x(), p2.y() - p1.y());
-    const mgPoint u((p2.x() - p1.x()) / length, (p2.y() - p1.y()) / length);
-    const mgPoint n(-u.y(), u.x());
-    const double side = offset < 0 ? -1.0 : 1.0;
-    auto at = [](const mgPoint& p, const mgPoint& d, double k) {
-        return mgPoint(p.x() + d.x() * k, p.y() + d.y() * k);
-    };
-    const mgPoint a = at(p1, n, offset), b = at(p2, n, offset);
+void DrawDimension(CGraphSystem& view, CGraphCanvas& canvas, StyleApplier& styles, const Drawing& drawing,
+                   const Entity& e) {
+    const detail::DimensionLayout d(drawing, e, e.space == Space::Paper ? 1.0 : 1.0 / view.GetUserToMm());
     const CGraphSystem::coord_type ct = Coords(e);
-    // Extension lines start 1 mm off the object and run 2 mm past the dimension line.
-    if (std::fabs(offset) > 1.0 * mm) {
-        view.DrawLine(at(p1, n, side * 1.0 * mm), at(a, n, side * 2.0 * mm), ct);
-        view.DrawLine(at(p2, n, side * 1.0 * mm), at(b, n, side * 2.0 * mm), ct);
+    if (d.extensions) {
+        view.DrawLine(d.ext[0][0], d.ext[0][1], ct);
+        view.DrawLine(d.ext[1][0], d.ext[1][1], ct);
     }
-    view.DrawLine(a, b, ct);
-    // Arrows 3 mm long and 1 mm wide, filled with the pen's colour and drawn without a line type.
-    const double len = std::min(3.0 * mm, length / 3.0), half = len / 6.0;
-    const mgPoint heads[2][3] = {
-        {a, at(at(a, u, len), n, half), at(at(a, u, len), n, -half)},
-        {b, at(at(b, u, -len), n, half), at(at(b, u, -len), n, -half)},
-    };
+    view.DrawLine(d.a, d.b, ct);
+    // The arrows are filled with the pen's colour and drawn without a line type.
     view.SetLineType(nullptr, 1.0);
     const Style& style = drawing.StyleOf(e);
     canvas.SetSolidBrush(view.CalcDrawColor(style.colour));
-    for (const auto& head : heads) {
+    for (const auto& head : d.heads) {
         view.DrawPolyline(3, head, 1, ct);
     }
-    ApplyStyle(view, canvas, style);
-
-    // The text: centred 1 mm above the dimension line, turned with it but never upside down.
-    double angle = std::atan2(u.y(), u.x());
-    if (angle > kPi / 2 + 1e-9) {
-        angle -= kPi;
-    } else if (angle <= -kPi / 2 + 1e-9) {
-        angle += kPi;
-    }
-    const mgPoint up(-std::sin(angle), std::cos(angle));
-    const mgPoint mid((a.x() + b.x()) / 2, (a.y() + b.y()) / 2);
-    std::string text = drawing.TextOf(e);
-    if (text.empty()) {
-        char buf[64];
-        snprintf(buf, sizeof buf, "%.*f", e.decimals, length);
-        text = buf;
-    }
-    CFontFormat format = drawing.FormatOf(e);
-    format.SetAngle(angle);
-    format.SetAlign(1); // centre, bottom
-    const mgPoint at1 = at(mid, up, 1.0 * mm);
-    format.TextOutA(&view, nullptr, at1.x(), at1.y(), mgPoint(0, 0), text.c_str(), -1, ct);
+    styles.Forget();
+    styles.Apply(style);
+    d.format.TextOutA(&view, nullptr, d.textAt.x(), d.textAt.y(), mgPoint(0, 0), d.text.c_str(), -1, ct);
 }
 
 // One line of text, or a block when the text holds line feeds.
@@ -140,8 +188,9 @@ void DrawText(CGraphSystem& view, const Drawing& drawing, const Entity& e) {
 }
 
 // Draws one entity with its own pen, brush and line type.
-void DrawEntity(CGraphSystem& view, CGraphCanvas& canvas, const Drawing& drawing, const Entity& e) {
-    ApplyStyle(view, canvas, drawing.StyleOf(e));
+void DrawEntity(CGraphSystem& view, CGraphCanvas& canvas, StyleApplier& styles, const Drawing& drawing,
+                const Entity& e, std::vector<double>& xs, std::vector<double>& ys) {
+    styles.Apply(drawing.StyleOf(e));
     const double* v = e.v;
     const CGraphSystem::coord_type ct = Coords(e);
     switch (e.kind) {
@@ -149,13 +198,11 @@ void DrawEntity(CGraphSystem& view, CGraphCanvas& canvas, const Drawing& drawing
         view.DrawLine(v[0], v[1], v[2], v[3], ct);
         break;
     case Kind::Polyline:
-    case Kind::Polygon: {
-        std::vector<double> xs, ys;
+    case Kind::Polygon:
         SplitPoints(e, xs, ys);
         view.DrawPolyline(static_cast<int>(xs.size()), xs.data(), ys.data(), e.kind == Kind::Polygon ? 1 : 0,
                           ct);
         break;
-    }
     case Kind::Circle:
         view.DrawCircle(v[0], v[1], v[2], ct);
         break;
@@ -164,6 +211,7 @@ void DrawEntity(CGraphSystem& view, CGraphCanvas& canvas, const Drawing& drawing
         // type's path would follow the curve alone.
         if (e.arcType != CGraphSystem::ARC_ARC) {
             view.SetLineType(nullptr, 1.0);
+            styles.Forget();
         }
         view.DrawArc(v[0], v[1], v[2], v[3], v[4], static_cast<CGraphSystem::arc_type>(e.arcType), ct);
         break;
@@ -178,7 +226,7 @@ void DrawEntity(CGraphSystem& view, CGraphCanvas& canvas, const Drawing& drawing
         view.DrawRect(mgRect(0.0, 0.0, v[2], v[3]), v[4], v[0], v[1], ct);
         break;
     case Kind::Dimension:
-        DrawDimension(view, canvas, drawing, e);
+        DrawDimension(view, canvas, styles, drawing, e);
         break;
     case Kind::Text:
         DrawText(view, drawing, e);
@@ -189,7 +237,6 @@ void DrawEntity(CGraphSystem& view, CGraphCanvas& canvas, const Drawing& drawing
     case Kind::Spline: {
         // A natural cubic through the points (periodic when closed), fitted in screen pixels: a
         // sample at most every 4 pixels, points nearer than half a pixel merged.
-        std::vector<double> xs, ys;
         SplitPoints(e, xs, ys);
         mgFitCurve curve;
         if (view.FitCubicSpline(curve, static_cast<int>(xs.size()), xs.data(), ys.data(), 4.0, 0.5, ct,
@@ -271,9 +318,11 @@ void DrawDrawing(CGraphSystem& view, const Drawing& drawing, DrawReport* report,
         view.DrawGrid(drawing.gridColour, 0xFFFFFFFFu, drawing.gridStyle);
     }
     CGraphCanvas canvas(&view, nullptr, 1);
+    StyleApplier styles(view, canvas);
+    std::vector<double> xs, ys;
     const size_t n = drawing.entities.size();
     for (size_t i = 0; i < n; ++i) {
-        DrawEntity(view, canvas, drawing, drawing.entities[i]);
+        DrawEntity(view, canvas, styles, drawing, drawing.entities[i], xs, ys);
         ++rep.drawn;
         if (progress && (i + 1) % 1024 == 0) {
             progress(i + 1, n);
