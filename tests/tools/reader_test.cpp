@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "io/CStringSplit.h"
+#include "script/reader_p.h"
 #include "script/script.h"
 
 using namespace draft2d::script;
@@ -230,12 +231,14 @@ TEST(ScriptReader, FilesOfLineTypesAndSymbols) {
 }
 
 // Every message of the reader, with the column it points at. Each case is one row after a valid
-// first row, so the row number is always 2, and the good rows around it still arrive.
+// first row (a line, unless the case names another), so the row number is always 2, and the good
+// rows around it still arrive.
 TEST(ScriptReader, EveryBadRowNamesItsRowColumnAndWhatWasExpected) {
     struct Case {
         const char* row;
         int column;
         const char* message;
+        const char* first = "line,0,0,1,1";
     } cases[] = {
         {"lien,0,0,1,1", 1, "unknown row kind 'lien'"},
         {"line,0,0,1", 11, "line: expected 4 fields (x1, y1, x2, y2), found 3"},
@@ -308,18 +311,193 @@ TEST(ScriptReader, EveryBadRowNamesItsRowColumnAndWhatWasExpected) {
         {"encoding,latin1", 10, "expected utf-8 or gbk, found 'latin1'"},
         {"paper,A4,colour=red", 10, "paper takes no attributes, found 'colour=red'"},
         {"line,0,0,1,1\\", 13, "the row ends in a lone backslash"},
+        // What CStringSplit would take silently.
+        {"text,0,0,\"abc,colour=red", 10,
+         "unclosed double quote (the row ends inside the quoted item that starts here)"},
+        {"text,0,0,a\\xb", 11, "unknown escape '\\x' (known: \\\\ \\\" \\' \\, \\n \\r \\t)"},
+        {"text,0,0,12\" pipe", 12,
+         "a double quote inside an item (write \\\" for a double quote, or quote the whole item)"},
+        {"text,0,0,\"ab\"cd", 14, "text after the closing double quote"},
+        {"line,0,0,1,1,colour=red,colour=blue", 25, "colour is given twice (first at column 14)"},
+        {"line,0,0,1,1,color=red,width=1,colour=blue", 32, "colour is given twice (first at column 14)"},
+        {"paper,A3", 1, "paper: a drawing has one paper row; the first is row 1", "paper,A4"},
+        {"units,m,100", 1, "units: a drawing has one units row; the first is row 1", "units,mm,1"},
+        {"grid,5", 1, "grid: a drawing has one grid row; the first is row 1", "grid,10"},
+        {"background,red", 1, "background: a drawing has one background row; the first is row 1",
+         "background,navy"},
+        {"view,extent", 1, "view: a drawing has one view row; the first is row 1", "view,paper"},
+        {"dim,0,0,40,0,5,R=42", 16, "dim has no attribute 'r'"},
+        // Line type definitions: dash, gap, dash ... joined by single '-'.
+        {"linetype,Bad,12-x-3", 14,
+         "linetype: expected a length in mm for gap 1 of '12-x-3', found 'x' (lengths are joined by single "
+         "'-', "
+         "such as 12-3-2-3)"},
+        {"linetype,Bad,-3-2", 14,
+         "linetype: expected a length in mm for dash 1 of '-3-2', found '' (lengths are joined by single "
+         "'-', "
+         "such as 12-3-2-3)"},
+        {"linetype,Bad,3--2", 14,
+         "linetype: expected a length in mm for gap 1 of '3--2', found '' (lengths are joined by single '-', "
+         "such as 12-3-2-3)"},
+        {"linetype,Bad,3-2-", 14,
+         "linetype: expected a length in mm for dash 2 of '3-2-', found '' (lengths are joined by single "
+         "'-', "
+         "such as 12-3-2-3)"},
+        {"linetype,Bad,4-0-1", 14, "linetype: gap 1 of '4-0-1' is 0 mm; gaps are 0.001 to 1000 mm"},
+        {"linetype,Bad,0.0001-1", 14,
+         "linetype: dash 1 of '0.0001-1' is 0.0001 mm; dashes are 0 (a dot) or 0.001 to 1000 mm"},
+        {"linetype,Bad,600-600", 14, "linetype: the pattern '600-600' is 1200 mm long; at most 1000 mm"},
+        // Fields named by their role.
+        {"line,0,0,abc,1", 10, "expected a number for x2, found 'abc'"},
+        {"polyline,0,0,1,1,2,zz", 20, "expected a number for y3, found 'zz'"},
+        {"dim,0,0,1,q,5", 11, "expected a number for y2, found 'q'"},
+        {"ellipse,0,0,2,-1", 15, "ry -1 is out of range (1e-06 to 1e+09)"},
+        // Characters GBK does not have, named, at their own column.
+        {"text,0,0,\"Smile \xf0\x9f\x98\x80\"", 17,
+         "text 'Smile \xf0\x9f\x98\x80' holds U+1F600 '\xf0\x9f\x98\x80', which GBK does not have"},
+        {"text,0,0,a\\,b\xf0\x9f\x98\x80", 14,
+         "text 'a,b\xf0\x9f\x98\x80' holds U+1F600 '\xf0\x9f\x98\x80', which GBK does not have"},
+        {"text,0,0,x,font=\xe6\xa5\xb7\xf0\x9f\x98\x80", 20,
+         "text '\xe6\xa5\xb7\xf0\x9f\x98\x80' holds U+1F600 '\xf0\x9f\x98\x80', which GBK does not have"},
     };
     for (const Case& c : cases) {
-        Read r(std::string("line,0,0,1,1\n") + c.row + "\ncircle,0,0,1\n");
+        Read r(std::string(c.first) + "\n" + c.row + "\ncircle,0,0,1\n");
         EXPECT_EQ(r.failed, 1) << c.row;
         ASSERT_EQ(r.diags.size(), 1u) << c.row << "\n" << r.Messages();
         EXPECT_EQ(r.diags[0].row, 2) << c.row;
         EXPECT_EQ(r.diags[0].column, c.column) << c.row << ": " << r.diags[0].message;
         EXPECT_EQ(r.diags[0].message, c.message) << c.row;
         // Nothing of the bad row enters the drawing; the rows around it do.
-        ASSERT_EQ(r.drawing.entities.size(), 2u) << c.row;
-        EXPECT_EQ(r.drawing.entities[1].kind, Kind::Circle);
+        Read without(std::string(c.first) + "\ncircle,0,0,1\n");
+        ASSERT_EQ(r.drawing.entities.size(), without.drawing.entities.size()) << c.row;
+        EXPECT_EQ(r.drawing.entities.back().kind, Kind::Circle);
     }
+}
+
+// Every name and index of a line type the library finds is taken, the solid line's index 1 too,
+// and the registry draws each with the line type it names.
+TEST(ScriptReader, LineTypesByEveryNameAndIndexTheLibraryFinds) {
+    const struct {
+        const char* ltype;
+        const char* stored;
+    } cases[] = {
+        {"0", "0"},
+        {"1", "\xca\xb5\xcf\xdf"}, // 实线, the solid line, in no registry
+        {"+1", "\xca\xb5\xcf\xdf"},
+        {"2", "2"},
+        {"15", "15"},
+        {"continuous", "continuous"},
+        {"\xe5\xae\x9e\xe7\xba\xbf", "\xca\xb5\xcf\xdf"}, // 实线 in UTF-8
+        {"\xe5\x8f\x8c\xe5\x88\x92\xe4\xb8\x89\xe7\x82\xb9\xe7\xba\xbf",
+         "\xcb\xab\xbb\xae\xc8\xfd\xb5\xe3\xcf\xdf"}, // 双划三点线, index 15
+        {"ACAD_ISO02W100", "ACAD_ISO02W100"},
+        {"ACAD_ISO15", "ACAD_ISO15"},
+        {"none", ""},
+    };
+    for (const auto& c : cases) {
+        Read r(std::string("line,0,0,1,1,ltype=") + c.ltype + "\n");
+        ASSERT_EQ(r.failed, 0) << c.ltype << ": " << r.Messages();
+        const std::string& stored = r.drawing.StyleOf(r.E(0)).lineType;
+        EXPECT_EQ(stored, c.stored) << c.ltype;
+        if (!stored.empty()) {
+            EXPECT_NE(r.drawing.lineTypes->Find(stored.c_str()), nullptr) << c.ltype;
+        }
+    }
+    for (const char* unknown : {"16", "-1", "ACAD_ISO16", "Dashdotdot"}) {
+        Read r(std::string("line,0,0,1,1,ltype=") + unknown + "\n");
+        ASSERT_EQ(r.diags.size(), 1u) << unknown;
+        EXPECT_EQ(r.diags[0].message, std::string("unknown line type '") + unknown + "'");
+    }
+}
+
+// A linetype row's dashes become the library's definition: lengths as written, a dot as a dash of
+// 0.3 mm; the period is their sum.
+TEST(ScriptReader, DashDefinitionsFollowTheirGrammar) {
+    const struct {
+        const char* dashes;
+        float period;
+        unsigned items;
+    } cases[] = {
+        {"12-3-2-3", 20.0f, 2}, {"0-2", 2.3f, 1},   {"0-1-4-1", 6.3f, 2},
+        {"4", 4.0f, 1},         {".5-.5", 1.0f, 1}, {"500-500", 1000.0f, 1},
+    };
+    for (const auto& c : cases) {
+        Read r(std::string("linetype,T,") + c.dashes + "\nline,0,0,1,1,ltype=T\n");
+        ASSERT_EQ(r.failed, 0) << c.dashes << ": " << r.Messages();
+        const CLineType* lt = r.drawing.lineTypes->Find("T");
+        ASSERT_NE(lt, nullptr) << c.dashes;
+        EXPECT_FLOAT_EQ(lt->GetPeriod(), c.period) << c.dashes;
+        EXPECT_EQ(lt->GetCount(), c.items) << c.dashes;
+    }
+    // A dot is a dash as long as the dots of the standard dotted line.
+    Read dot("linetype,Dots,0-2\n");
+    const CLineType* dots = dot.drawing.lineTypes->Find("Dots");
+    ASSERT_NE(dots, nullptr);
+    EXPECT_FLOAT_EQ(dots->GetItem(0)->end - dots->GetItem(0)->start, 0.3f);
+}
+
+// Quoted items are texts whatever they hold; the text of a dimension may hold '='.
+TEST(ScriptReader, AQuotedItemIsNeverAnAttribute) {
+    Read r("dim,0,0,40,0,5,\"R=42\",decimals=1\n"
+           "text,0,0,\"colour=red\"\n"
+           "text,0,0,\"\",colour=red\n");
+    ASSERT_EQ(r.drawing.entities.size(), 2u) << r.Messages();
+    EXPECT_EQ(r.drawing.TextOf(r.E(0)), "R=42");
+    EXPECT_EQ(r.E(0).decimals, 1);
+    EXPECT_EQ(r.drawing.TextOf(r.E(1)), "colour=red");
+    EXPECT_EQ(r.drawing.StyleOf(r.E(1)).colour, kContrast);
+    ASSERT_EQ(r.diags.size(), 1u);
+    EXPECT_EQ(r.diags[0].message, "text: expected a text");
+}
+
+// The reader's scanner against the library's splitter: on every row the scanner takes, the two
+// find the same items; the rows it refuses are those where the splitter would drop or swallow
+// something (an escape, a quote, the rest of the row).
+TEST(ScriptReader, TheScannerSplitsRowsAsCStringSplitDoes) {
+    const char alphabet[] = {'a', 'b',  ' ', ',',    ',',  '"',    '\\',  'n',
+                             't', '\t', '=', '\x01', '\'', '\xb1', '\x5c'};
+    uint32_t seed = 12345;
+    auto next = [&seed]() {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    draft2d::script::detail::RowScanner scanner;
+    int taken = 0, refused = 0;
+    for (int n = 0; n < 20000; ++n) {
+        std::string row;
+        const uint32_t length = next() % 16;
+        for (uint32_t i = 0; i < length; ++i) {
+            row += alphabet[next() % sizeof alphabet];
+        }
+        CStringSplit split;
+        const bool splits = split.SplitString(row.c_str(), static_cast<int>(row.size()), true);
+        try {
+            scanner.Scan(row);
+        } catch (const draft2d::script::detail::RowError& e) {
+            ++refused;
+            EXPECT_GE(e.column, 1) << row;
+            EXPECT_LE(e.column, static_cast<int>(row.size()) + 1) << row;
+            continue;
+        }
+        ++taken;
+        ASSERT_TRUE(splits) << row;
+        const auto& fields = scanner.fields();
+        ASSERT_EQ(static_cast<int>(fields.size()), split.GetCount()) << "'" << row << "'";
+        for (size_t i = 0; i < fields.size(); ++i) {
+            const char* item = split.GetItem(static_cast<int>(i));
+            EXPECT_EQ(std::string(fields[i].text), item != nullptr ? item : "")
+                << "'" << row << "' item " << i;
+            // The column is where the item starts: splitting from there gives the same item first.
+            CStringSplit tail;
+            if (fields[i].column <= static_cast<int>(row.size()) &&
+                tail.SplitString(row.c_str() + fields[i].column - 1, -1, true) && tail.GetCount() > 0) {
+                EXPECT_STREQ(tail.GetItem(0), item) << "'" << row << "' item " << i;
+            }
+        }
+    }
+    // Both kinds were met many times.
+    EXPECT_GT(taken, 5000);
+    EXPECT_GT(refused, 5000);
 }
 
 TEST(ScriptReader, DiagnosticsFormatLikeACompiler) {
@@ -376,21 +554,6 @@ TEST(ScriptReader, ColumnsPointAtTheFieldsTheSplitterFinds) {
         ASSERT_TRUE(tail.SplitString(row + column - 1, -1, true)) << row;
         EXPECT_STREQ(tail.GetItem(0), whole.GetItem(whole.GetCount() - 1)) << row << " at " << column;
     }
-}
-
-TEST(ScriptReader, ExtentCoversUserAndPaperEntities) {
-    Read r("units,m,500,100,50\n"            // 2 paper mm per metre, user origin at paper (100, 50)
-           "circle,10,10,5\n"                // user 5..15
-           "line,-20,0,0,30\n"               // user x from -20, y to 30
-           "line,0,0,300,50,space=paper\n"); // paper (0,0) is user (-50,-25); (300,50) is (100, 0)
-    ASSERT_EQ(r.failed, 0) << r.Messages();
-    const mgRect e = r.drawing.Extent();
-    EXPECT_DOUBLE_EQ(e.left(), -50);
-    EXPECT_DOUBLE_EQ(e.bottom(), -25);
-    EXPECT_DOUBLE_EQ(e.right(), 100);
-    EXPECT_DOUBLE_EQ(e.top(), 30);
-    Read none("paper,A4\n");
-    EXPECT_TRUE(none.drawing.Extent().isEmpty());
 }
 
 TEST(ScriptReader, NumbersAndColours) {
