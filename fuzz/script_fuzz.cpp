@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "script/scene.h"
 #include "script/script.h"
 
 using namespace draft2d::script;
@@ -53,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             }
         }
     }
-    const mgRect extent = drawing.Extent();
+    const mgRect extent = Extent(drawing);
     if (!std::isfinite(extent.left()) || !std::isfinite(extent.top())) {
         __builtin_trap();
     }

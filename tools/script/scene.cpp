@@ -1,14 +1,16 @@
 // Drawing a read script on a view.
 //
-// Entities are drawn in script order. One canvas is held for the whole drawing: each entity sets
-// its pen (width and colour through the view's rules), its brush and the view's line type, and the
-// canvas gives the device context and the view back their objects and line type at the end.
-// Coordinates go to the view as they are, in user units or, for paper-space rows, paper
-// millimetres; the view converts them.
+// The sheet first: on a screen (and in PNG pictures) as the view draws it on a display, the window
+// cleared to the background and the sheet framed; on a page (PDF, SVG), where the device is the
+// sheet, the page filled with the background and the printable frame drawn as a screen shows it.
+// The grid over it. Then the entities in script order. One canvas is held for all of them: each
+// entity sets its pen (width in whole device pixels, colour through the view's rules), its brush
+// and the view's line type, and the canvas gives the device context and the view back their objects
+// and line type at the end. Coordinates go to the view as they are, in user units or, for
+// paper-space rows, paper millimetres; the view converts them.
 #include "script/scene.h"
 
 #include <algorithm>
-
 #include <cmath>
 #include <cstdio>
 #include <deque>
@@ -22,56 +24,6 @@
 
 namespace draft2d::script {
 
-namespace detail {
-
-namespace {
-
-mgPoint At(const mgPoint& p, const mgPoint& d, double k) {
-    return mgPoint(p.x() + d.x() * k, p.y() + d.y() * k);
-}
-
-} // namespace
-
-DimensionLayout::DimensionLayout(const Drawing& drawing, const Entity& e, double mm)
-    : format(drawing.FormatOf(e)), text(drawing.TextOf(e)) {
-    const mgPoint p1(e.v[0], e.v[1]), p2(e.v[2], e.v[3]);
-    const double offset = e.v[4];
-    const double length = std::hypot(p2.x() - p1.x(), p2.y() - p1.y());
-    const mgPoint u((p2.x() - p1.x()) / length, (p2.y() - p1.y()) / length);
-    const mgPoint n(-u.y(), u.x());
-    const double side = offset < 0 ? -1.0 : 1.0;
-    a = At(p1, n, offset);
-    b = At(p2, n, offset);
-    extensions = std::fabs(offset) > 1.0 * mm;
-    ext[0][0] = At(p1, n, side * 1.0 * mm);
-    ext[0][1] = At(a, n, side * 2.0 * mm);
-    ext[1][0] = At(p2, n, side * 1.0 * mm);
-    ext[1][1] = At(b, n, side * 2.0 * mm);
-    const double len = std::min(3.0 * mm, length / 3.0), half = len / 6.0;
-    const mgPoint heads0[2][3] = {
-        {a, At(At(a, u, len), n, half), At(At(a, u, len), n, -half)},
-        {b, At(At(b, u, -len), n, half), At(At(b, u, -len), n, -half)},
-    };
-    std::copy(&heads0[0][0], &heads0[0][0] + 6, &heads[0][0]);
-    double angle = std::atan2(u.y(), u.x());
-    if (angle > kPi / 2 + 1e-9) {
-        angle -= kPi;
-    } else if (angle <= -kPi / 2 + 1e-9) {
-        angle += kPi;
-    }
-    const mgPoint up(-std::sin(angle), std::cos(angle));
-    textAt = At(mgPoint((a.x() + b.x()) / 2, (a.y() + b.y()) / 2), up, 1.0 * mm);
-    if (text.empty()) {
-        char buf[64];
-        snprintf(buf, sizeof buf, "%.*f", static_cast<int>(e.decimals), length);
-        text = buf;
-    }
-    format.SetAngle(angle);
-    format.SetAlign(1); // centre, bottom
-}
-
-} // namespace detail
-
 namespace {
 
 using detail::Coords;
@@ -79,14 +31,15 @@ using detail::kPi;
 
 // Selects entities' pens, brushes and line types on the canvas and the view, leaving alone what
 // the entity before already set: a pen, brush, text colour or line type is changed only where the
-// style differs. Forget() after anything else has changed them.
+// style differs. Forget() after anything else has changed them. Widths go to the view in whole
+// pixels (PenPixels), so the view's own rule (truncation) does not apply to them.
 class StyleApplier {
 public:
     StyleApplier(CGraphSystem& view, CGraphCanvas& canvas) : view_(view), canvas_(canvas) {}
 
     void Apply(const Style& style) {
         if (!valid_ || style.width != width_ || style.colour != colour_) {
-            canvas_.SetPen(style.width, style.colour, PS_SOLID);
+            canvas_.SetPen(PenPixels(view_, style.width), style.colour, PS_SOLID);
         }
         if (!valid_ || style.fill != fill_ || style.hatch != hatch_ || style.fillColour != fillColour_) {
             switch (style.fill) {
@@ -278,10 +231,18 @@ void SetUpView(CGraphSystem& view, const Drawing& drawing) {
     }
 }
 
+int PenPixels(const CGraphSystem& view, int width) {
+    if (width <= 0) {
+        return width;
+    }
+    const double px = view.GetViewScale() * view.GetMmPixels() * width * 0.01;
+    return -static_cast<int>(std::min(px + 0.5, 100000.0));
+}
+
 void FitView(CGraphSystem& view, const Drawing& drawing, ViewFit fit, const mgRect& window, int margin) {
     mgRect target = view.GetPaperRect();
     if (fit == ViewFit::Extent) {
-        const mgRect extent = drawing.Extent();
+        const mgRect extent = Extent(drawing);
         if (extent.width() > 1e-9 || extent.height() > 1e-9) {
             target = extent;
         }
@@ -298,24 +259,50 @@ void FitView(CGraphSystem& view, const Drawing& drawing, ViewFit fit, const mgRe
     view.ZoomTo(target, r, 1);
 }
 
-void DrawDrawing(CGraphSystem& view, const Drawing& drawing, DrawReport* report,
-                 const std::function<void(size_t, size_t)>& progress) {
+void DrawSheet(CGraphSystem& view, const Drawing& drawing, SheetKind kind) {
+    HDC dc = view.GetDrawDC();
+    if (dc == nullptr) {
+        return;
+    }
+    if (kind == SheetKind::Screen) {
+        view.Cls();
+        if (drawing.hasMargins) {
+            // The view takes the margins as paper millimetres times its density.
+            const double k = view.GetMmPixels();
+            view.DrawPaper2(1, 1, drawing.margins[0] * k, drawing.margins[1] * k, drawing.margins[2] * k,
+                            drawing.margins[3] * k);
+        } else {
+            view.DrawPaper(nullptr);
+        }
+    } else {
+        // The page is the sheet: filled with the background, and the printable frame in the
+        // background's contrast colour with the thinnest pen, as a screen shows it.
+        const RECT page{0, 0, view.GetWidth(), view.GetHeight()};
+        HBRUSH fill = ::CreateSolidBrush(drawing.background);
+        ::FillRect(dc, &page, fill);
+        ::DeleteObject(fill);
+        if (drawing.hasMargins) {
+            const double w = drawing.paperWidth, h = drawing.paperHeight;
+            const double* m = drawing.margins;
+            POINT topLeft, bottomRight;
+            view.PaperToScreen(mgPoint(m[0], h - m[1]), &topLeft);
+            view.PaperToScreen(mgPoint(w - m[2], m[3]), &bottomRight);
+            CGraphCanvas canvas(&view, dc, 1);
+            canvas.SetPen(0, kContrast, PS_SOLID);
+            ::Rectangle(dc, topLeft.x, topLeft.y, bottomRight.x, bottomRight.y);
+        }
+    }
+    if (drawing.hasGrid) {
+        view.DrawGrid(drawing.gridColour, 0xFFFFFFFFu, drawing.gridStyle);
+    }
+}
+
+void DrawEntities(CGraphSystem& view, const Drawing& drawing, DrawReport* report,
+                  const std::function<void(size_t, size_t)>& progress) {
     DrawReport local;
     DrawReport& rep = report != nullptr ? *report : local;
     if (view.GetDrawDC() == nullptr) {
         return;
-    }
-    view.Cls();
-    if (drawing.hasMargins) {
-        // The view takes the margins as paper millimetres times its density.
-        const double k = view.GetMmPixels();
-        view.DrawPaper2(1, 1, drawing.margins[0] * k, drawing.margins[1] * k, drawing.margins[2] * k,
-                        drawing.margins[3] * k);
-    } else {
-        view.DrawPaper(nullptr);
-    }
-    if (drawing.hasGrid) {
-        view.DrawGrid(drawing.gridColour, 0xFFFFFFFFu, drawing.gridStyle);
     }
     CGraphCanvas canvas(&view, nullptr, 1);
     StyleApplier styles(view, canvas);
@@ -331,6 +318,12 @@ void DrawDrawing(CGraphSystem& view, const Drawing& drawing, DrawReport* report,
     if (progress) {
         progress(n, n);
     }
+}
+
+void DrawDrawing(CGraphSystem& view, const Drawing& drawing, DrawReport* report,
+                 const std::function<void(size_t, size_t)>& progress) {
+    DrawSheet(view, drawing, SheetKind::Screen);
+    DrawEntities(view, drawing, report, progress);
 }
 
 } // namespace draft2d::script

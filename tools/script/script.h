@@ -186,9 +186,6 @@ struct Drawing {
     // The entity's text or name; empty when it has none.
     const std::string& TextOf(const Entity& e) const;
 
-    // Bounding box of the entities in user coordinates (paper-space entities converted through
-    // the UCS); texts count with an estimate of their size. Empty when there are no entities.
-    mgRect Extent() const;
     // Paper millimetres per user unit of the UCS.
     double UserToMm() const;
 };
