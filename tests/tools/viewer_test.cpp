@@ -170,3 +170,51 @@ TEST(Viewer, ScriptedEventsUnderXvfbShowWhatTheRenderToolDraws) {
     EXPECT_GT(w.DiffCount(b, 0, 0, 640, 400), 100); // the dotted rubber band
     EXPECT_EQ(w.Pixel(2, 405), 0xE8E8E8u);          // the status line's background
 }
+
+// Key names of an event file are taken in any letter case: the same keys in lower and in upper
+// case leave the same view, and a different one from the start.
+TEST(Viewer, EventKeyNamesInAnyCase) {
+    if (std::string(DRAFT2D_VIEW_EXE).empty()) {
+        GTEST_SKIP() << "draft2d-view was not built (no SDL2)";
+    }
+    Xvfb x;
+    if (x.display().empty()) {
+        GTEST_SKIP() << "no Xvfb (scripts/install-deps.sh installs it)";
+    }
+    const std::string sample = std::string(DRAFT2D_SOURCE_DIR) + "/data/sample.d2d";
+    std::string views[2];
+    const char* const keys[2][6] = {{"i", "left", "pageup", "down", "escape", "plus"},
+                                    {"I", "LEFT", "PageUp", "DOWN", "Escape", "PLUS"}};
+    for (int k = 0; k < 2; ++k) {
+        const fs::path events = Out(k == 0 ? "lower.txt" : "upper.txt");
+        std::ofstream out(events);
+        out << "key " << keys[k][0] << "\ndown 300 200\nup 300 200\n";
+        for (int i = 1; i < 6; ++i) {
+            out << "key " << keys[k][i] << "\n";
+        }
+        out.close();
+        const ToolRun view = RunTool(
+            DRAFT2D_VIEW_EXE, {"--size", "640x400", "--events", events.string(), "--print-view", sample},
+            {"DISPLAY=" + x.display(), "SDL_VIDEODRIVER=x11"});
+        ASSERT_EQ(view.status, 0) << view.err;
+        EXPECT_EQ(view.err.find("unknown event"), std::string::npos) << view.err;
+        views[k] = ViewOf(view.out, "end");
+        EXPECT_NE(views[k], ViewOf(view.out, "start"));
+    }
+    EXPECT_EQ(views[0], views[1]);
+}
+
+// Where no window can be shown the viewer says so and exits with 2, instead of running unseen.
+TEST(Viewer, WithoutADisplayItSaysSoAndExitsTwo) {
+    if (std::string(DRAFT2D_VIEW_EXE).empty()) {
+        GTEST_SKIP() << "draft2d-view was not built (no SDL2)";
+    }
+    if (access("/dev/dri", F_OK) == 0) {
+        GTEST_SKIP() << "a kernel display may be here";
+    }
+    const std::string sample = std::string(DRAFT2D_SOURCE_DIR) + "/data/sample.d2d";
+    const ToolRun view =
+        RunTool(DRAFT2D_VIEW_EXE, {sample}, {}, {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"}, 60);
+    EXPECT_EQ(view.status, 2) << view.err;
+    EXPECT_NE(view.err.find("draft2d-view: no display to show a window on"), std::string::npos) << view.err;
+}
