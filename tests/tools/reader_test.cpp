@@ -500,6 +500,45 @@ TEST(ScriptReader, TheScannerSplitsRowsAsCStringSplitDoes) {
     EXPECT_GT(refused, 5000);
 }
 
+// A file is read a piece at a time; what comes of it is what comes of its whole text: the same
+// entities and the same messages, rows that cross the pieces' seams included, and a row longer
+// than any row may be reported from its start and skipped to its end (a comment that long quietly).
+TEST(ScriptReader, ReadingAFileGivesWhatReadingItsTextGives) {
+    std::string text = "\xEF\xBB\xBF; generated\r\n";
+    for (int i = 0; i < 60000; ++i) {
+        text += "line," + std::to_string(i) + ".25,-" + std::to_string(i % 97) + ",1e2," + std::to_string(i * 7) +
+                (i % 1000 == 0 ? ",colour=puce" : "") + "\r\n";
+    }
+    text += "circle,0,0,x\n; " + std::string(kMaxRowBytes + 10, 'c') + "\n" + std::string(kMaxRowBytes + 10, 'x') +
+            "\ncircle,1,2,3";
+    namespace fs = std::filesystem;
+    const fs::path path = fs::path(DRAFT2D_TEST_OUTPUT_DIR) / "reader_file.d2d";
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+    Read whole(text);
+    Drawing drawing;
+    std::vector<Diagnostic> diags;
+    const int failed = ReadScriptFile(path.string(), drawing, diags);
+    EXPECT_EQ(failed, whole.failed);
+    ASSERT_EQ(diags.size(), whole.diags.size());
+    for (size_t i = 0; i < diags.size(); ++i) {
+        EXPECT_EQ(diags[i].row, whole.diags[i].row);
+        EXPECT_EQ(diags[i].column, whole.diags[i].column);
+        EXPECT_EQ(diags[i].message, whole.diags[i].message);
+    }
+    EXPECT_EQ(whole.failed, 60 + 2);
+    EXPECT_EQ(whole.diags.back().row, 60004);
+    EXPECT_EQ(whole.diags.back().message, "the row is longer than 4194304 bytes");
+    ASSERT_EQ(drawing.entities.size(), whole.drawing.entities.size());
+    ASSERT_EQ(drawing.entities.size(), 60000u - 60u + 1u);
+    for (size_t i = 0; i < drawing.entities.size(); ++i) {
+        EXPECT_EQ(drawing.entities[i].row, whole.drawing.entities[i].row);
+        EXPECT_EQ(drawing.entities[i].Numbers(), whole.drawing.entities[i].Numbers());
+    }
+    EXPECT_EQ(drawing.entities.back().row, 60005);
+    EXPECT_EQ(drawing.entities.back().Numbers(), V({1, 2, 3}));
+}
+
 TEST(ScriptReader, DiagnosticsFormatLikeACompiler) {
     EXPECT_EQ((Diagnostic{"a.d2d", 3, 7, "oops"}).Format(), "a.d2d:3:7: oops");
     EXPECT_EQ((Diagnostic{"a.d2d", 3, 0, "oops"}).Format(), "a.d2d:3: oops");

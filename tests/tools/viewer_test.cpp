@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
@@ -101,17 +102,25 @@ fs::path Out(const std::string& name) {
     return dir / name;
 }
 
+// draft2d-view on an X server of its own, showing the sample sheet; skipped where either is missing.
+class ViewerOnXvfb : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (std::string(DRAFT2D_VIEW_EXE).empty()) {
+            GTEST_SKIP() << "draft2d-view was not built (no SDL2)";
+        }
+        x_ = std::make_unique<Xvfb>();
+        if (x_->display().empty()) {
+            GTEST_SKIP() << "no Xvfb (scripts/install-deps.sh installs it)";
+        }
+    }
+    std::unique_ptr<Xvfb> x_;
+    const std::string sample = std::string(DRAFT2D_SOURCE_DIR) + "/data/sample.d2d";
+};
+
 } // namespace
 
-TEST(Viewer, ScriptedEventsUnderXvfbShowWhatTheRenderToolDraws) {
-    if (std::string(DRAFT2D_VIEW_EXE).empty()) {
-        GTEST_SKIP() << "draft2d-view was not built (no SDL2)";
-    }
-    Xvfb x;
-    if (x.display().empty()) {
-        GTEST_SKIP() << "no Xvfb (scripts/install-deps.sh installs it)";
-    }
-    const std::string sample = std::string(DRAFT2D_SOURCE_DIR) + "/data/sample.d2d";
+TEST_F(ViewerOnXvfb, ScriptedEventsShowWhatTheRenderToolDraws) {
     const fs::path shot = Out("viewer.png"), window = Out("viewer-window.png"), events = Out("events.txt");
     fs::remove(shot);
     // Zoom in by a click, pan by a drag, zoom about the cursor with the wheel, pan with a key, and
@@ -136,7 +145,7 @@ TEST(Viewer, ScriptedEventsUnderXvfbShowWhatTheRenderToolDraws) {
                           << window.string() << " window\n";
     const ToolRun view =
         RunTool(DRAFT2D_VIEW_EXE, {"--size", "640x400", "--events", events.string(), "--print-view", sample},
-                {"DISPLAY=" + x.display(), "SDL_VIDEODRIVER=x11"});
+                {"DISPLAY=" + x_->display(), "SDL_VIDEODRIVER=x11"});
     ASSERT_EQ(view.status, 0) << view.err;
     const std::string start = ViewOf(view.out, "start"), end = ViewOf(view.out, "end");
     ASSERT_FALSE(start.empty()) << view.out;
@@ -173,15 +182,7 @@ TEST(Viewer, ScriptedEventsUnderXvfbShowWhatTheRenderToolDraws) {
 
 // Key names of an event file are taken in any letter case: the same keys in lower and in upper
 // case leave the same view, and a different one from the start.
-TEST(Viewer, EventKeyNamesInAnyCase) {
-    if (std::string(DRAFT2D_VIEW_EXE).empty()) {
-        GTEST_SKIP() << "draft2d-view was not built (no SDL2)";
-    }
-    Xvfb x;
-    if (x.display().empty()) {
-        GTEST_SKIP() << "no Xvfb (scripts/install-deps.sh installs it)";
-    }
-    const std::string sample = std::string(DRAFT2D_SOURCE_DIR) + "/data/sample.d2d";
+TEST_F(ViewerOnXvfb, EventKeyNamesInAnyCase) {
     std::string views[2];
     const char* const keys[2][6] = {{"i", "left", "pageup", "down", "escape", "plus"},
                                     {"I", "LEFT", "PageUp", "DOWN", "Escape", "PLUS"}};
@@ -195,7 +196,7 @@ TEST(Viewer, EventKeyNamesInAnyCase) {
         out.close();
         const ToolRun view = RunTool(
             DRAFT2D_VIEW_EXE, {"--size", "640x400", "--events", events.string(), "--print-view", sample},
-            {"DISPLAY=" + x.display(), "SDL_VIDEODRIVER=x11"});
+            {"DISPLAY=" + x_->display(), "SDL_VIDEODRIVER=x11"});
         ASSERT_EQ(view.status, 0) << view.err;
         EXPECT_EQ(view.err.find("unknown event"), std::string::npos) << view.err;
         views[k] = ViewOf(view.out, "end");
