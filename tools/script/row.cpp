@@ -10,6 +10,7 @@
 // and an unclosed quote's meaning without a word; the scanner reports them instead.
 #include "script/reader_p.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cmath>
@@ -551,6 +552,7 @@ std::string RowReader::Encode(std::string_view text, int column) const {
     if (encoder_.Encode(text, out, bad)) {
         return out;
     }
+    bad = std::min(bad, text.size() - 1); // the encoder fails only on a text with a byte above 0x7F
     const int at = text.empty() ? column : scanner_.ColumnOf(text.data() + bad);
     uint32_t cp = 0;
     const size_t len =
