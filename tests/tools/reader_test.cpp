@@ -506,11 +506,11 @@ TEST(ScriptReader, TheScannerSplitsRowsAsCStringSplitDoes) {
 TEST(ScriptReader, ReadingAFileGivesWhatReadingItsTextGives) {
     std::string text = "\xEF\xBB\xBF; generated\r\n";
     for (int i = 0; i < 60000; ++i) {
-        text += "line," + std::to_string(i) + ".25,-" + std::to_string(i % 97) + ",1e2," + std::to_string(i * 7) +
-                (i % 1000 == 0 ? ",colour=puce" : "") + "\r\n";
+        text += "line," + std::to_string(i) + ".25,-" + std::to_string(i % 97) + ",1e2," +
+                std::to_string(i * 7) + (i % 1000 == 0 ? ",colour=puce" : "") + "\r\n";
     }
-    text += "circle,0,0,x\n; " + std::string(kMaxRowBytes + 10, 'c') + "\n" + std::string(kMaxRowBytes + 10, 'x') +
-            "\ncircle,1,2,3";
+    text += "circle,0,0,x\n; " + std::string(kMaxRowBytes + 10, 'c') + "\n" +
+            std::string(kMaxRowBytes + 10, 'x') + "\ncircle,1,2,3";
     namespace fs = std::filesystem;
     const fs::path path = fs::path(DRAFT2D_TEST_OUTPUT_DIR) / "reader_file.d2d";
     fs::create_directories(path.parent_path());
