@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "script/scene.h"
 #include "script/script.h"
 
 using namespace draft2d::script;
@@ -42,16 +43,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     for (const Entity& e : drawing.entities) {
-        if (e.v.empty() || e.v.size() > 2u * kMaxPoints) {
+        if (e.count == 0 || e.count > 2u * kMaxPoints || e.style >= drawing.styles.size() ||
+            (e.format >= 0 && static_cast<size_t>(e.format) >= drawing.formats.size()) ||
+            (e.text >= 0 && static_cast<size_t>(e.text) >= drawing.texts.size())) {
             __builtin_trap();
         }
-        for (double v : e.v) {
-            if (!std::isfinite(v) || std::fabs(v) > kMaxCoordinate) {
+        for (uint32_t i = 0; i < e.count; ++i) {
+            if (!std::isfinite(e.v[i]) || std::fabs(e.v[i]) > kMaxCoordinate) {
                 __builtin_trap();
             }
         }
     }
-    const mgRect extent = drawing.Extent();
+    const mgRect extent = Extent(drawing);
     if (!std::isfinite(extent.left()) || !std::isfinite(extent.top())) {
         __builtin_trap();
     }

@@ -11,6 +11,7 @@ packages=(
   fonts-arphic-uming fonts-wqy-zenhei fonts-liberation2
   poppler-utils librsvg2-bin libxml2-utils
   libsdl2-dev xvfb xauth
+  linux-perf
 )
 if [[ "${1:-}" == "--windows" ]]; then
   packages+=(g++-mingw-w64-x86-64-posix wine wine64 fonts-wine googletest locales)

@@ -148,3 +148,61 @@ TEST(Scene, SplinesPassThroughTheirPoints) {
     }
     EXPECT_GT(left, 0);
 }
+
+// The extent is the box of what the entities draw: it holds every pixel of ink and, for shapes and
+// upright texts, lies within a pixel or two of it. The sheet is 4 pixels a millimetre, so the
+// tolerance of 0.75 mm is three pixels.
+TEST(Scene, TheExtentIsWhatTheEntitiesDraw) {
+    const struct {
+        const char* rows;
+        bool tight;  // the box hugs the ink on every side
+        bool tightX; // ... left and right (texts: their cell is taller than their ink)
+    } cases[] = {
+        {"rect,30,30,40,20,30", true, true},
+        {"ellipse,50,50,30,10,30", true, true},
+        {"arc,50,50,30,20,100", true, true},
+        {"arc,50,50,30,200,100,type=pie", true, true},
+        {"polyline,10,10,90,40,20,80", true, true},
+        {"spline,10,50,30,80,50,50,70,20,90,50", true, true},
+        {"dim,20,20,80,20,10", false, true},
+        {"text,20,50,HHHHHH,height=10,fonteng=Arial", false, true},
+        {"text,50,50,Hello,height=8,angle=30,align=cm", false, false},
+        {"text,10,60,\"Line one\\nand two\",height=5,align=lt", false, true},
+        {"symbols,data/symbols,text\nsymbol,tree,50,50,20,0.5", false, false},
+        {"units,m,1000,20,30\ntext,30,40,HHHH,height=5,space=paper\ncircle,0,0,5", false, false},
+    };
+    for (const auto& c : cases) {
+        Sheet s(std::string("set,colour=black\n") + c.rows + "\n");
+        ASSERT_TRUE(s.diags.empty()) << c.rows;
+        // The ink in paper millimetres.
+        int x0 = 400, y0 = 400, x1 = -1, y1 = -1;
+        for (int y = 0; y < 400; ++y) {
+            for (int x = 0; x < 400; ++x) {
+                if (s.device->GetPixel(x, y) != 0xFFFFFF) {
+                    x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+                }
+            }
+        }
+        ASSERT_GE(x1, 0) << c.rows;
+        const double inkLeft = x0 / 4.0, inkRight = (x1 + 1) / 4.0, inkBottom = (400 - y1 - 1) / 4.0,
+                     inkTop = (400 - y0) / 4.0;
+        mgRect e = Extent(s.drawing);
+        mgRect paper;
+        s.view->UserToPaper(e, paper);
+        const double slack = 0.75;
+        EXPECT_LE(paper.left(), inkLeft + slack) << c.rows;
+        EXPECT_GE(paper.right(), inkRight - slack) << c.rows;
+        EXPECT_LE(paper.bottom(), inkBottom + slack) << c.rows;
+        EXPECT_GE(paper.top(), inkTop - slack) << c.rows;
+        if (c.tightX) {
+            EXPECT_GE(paper.left(), inkLeft - slack) << c.rows;
+            EXPECT_LE(paper.right(), inkRight + slack) << c.rows;
+        }
+        if (c.tight) {
+            EXPECT_GE(paper.bottom(), inkBottom - slack) << c.rows;
+            EXPECT_LE(paper.top(), inkTop + slack) << c.rows;
+        }
+    }
+    Sheet none("");
+    EXPECT_TRUE(Extent(none.drawing).isEmpty());
+}

@@ -6,11 +6,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 extern char** environ;
 
@@ -26,7 +29,8 @@ std::string Slurp(const std::string& path) {
 } // namespace
 
 ToolRun RunTool(const std::string& program, const std::vector<std::string>& args,
-                const std::vector<std::string>& env) {
+                const std::vector<std::string>& env, const std::vector<std::string>& unset,
+                int timeoutSeconds) {
     ToolRun run;
     char outName[] = "/tmp/d2d-tool-out-XXXXXX";
     char errName[] = "/tmp/d2d-tool-err-XXXXXX";
@@ -50,7 +54,14 @@ ToolRun RunTool(const std::string& program, const std::vector<std::string>& args
     argv.push_back(nullptr);
     std::vector<std::string> envStrings;
     for (char** e = environ; *e != nullptr; ++e) {
-        envStrings.push_back(*e);
+        const std::string entry = *e;
+        bool keep = true;
+        for (const std::string& name : unset) {
+            keep = keep && entry.compare(0, name.size() + 1, name + "=") != 0;
+        }
+        if (keep) {
+            envStrings.push_back(entry);
+        }
     }
     envStrings.insert(envStrings.end(), env.begin(), env.end());
     std::vector<char*> envp;
@@ -62,7 +73,15 @@ ToolRun RunTool(const std::string& program, const std::vector<std::string>& args
     pid_t pid = 0;
     if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {
         int status = 0;
-        if (waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+        pid_t done = 0;
+        while ((done = waitpid(pid, &status, WNOHANG)) == 0 && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        if (done == 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+        } else if (done == pid && WIFEXITED(status)) {
             run.status = WEXITSTATUS(status);
         }
     }

@@ -13,9 +13,11 @@ struct ToolRun {
     std::string err;
 };
 
-// Runs program with args and extra environment entries (NAME=value), waits for it.
+// Runs program with args, extra environment entries (NAME=value) and without the variables named
+// in unset; waits for it, at most timeoutSeconds (then it is killed and the status is -1).
 ToolRun RunTool(const std::string& program, const std::vector<std::string>& args,
-                const std::vector<std::string>& env = {});
+                const std::vector<std::string>& env = {}, const std::vector<std::string>& unset = {},
+                int timeoutSeconds = 120);
 
 // A PNG file read back through Cairo; pixels as 0xRRGGBB.
 class Png {

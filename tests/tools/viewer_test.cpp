@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
@@ -101,17 +102,25 @@ fs::path Out(const std::string& name) {
     return dir / name;
 }
 
+// draft2d-view on an X server of its own, showing the sample sheet; skipped where either is missing.
+class ViewerOnXvfb : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (std::string(DRAFT2D_VIEW_EXE).empty()) {
+            GTEST_SKIP() << "draft2d-view was not built (no SDL2)";
+        }
+        x_ = std::make_unique<Xvfb>();
+        if (x_->display().empty()) {
+            GTEST_SKIP() << "no Xvfb (scripts/install-deps.sh installs it)";
+        }
+    }
+    std::unique_ptr<Xvfb> x_;
+    const std::string sample = std::string(DRAFT2D_SOURCE_DIR) + "/data/sample.d2d";
+};
+
 } // namespace
 
-TEST(Viewer, ScriptedEventsUnderXvfbShowWhatTheRenderToolDraws) {
-    if (std::string(DRAFT2D_VIEW_EXE).empty()) {
-        GTEST_SKIP() << "draft2d-view was not built (no SDL2)";
-    }
-    Xvfb x;
-    if (x.display().empty()) {
-        GTEST_SKIP() << "no Xvfb (scripts/install-deps.sh installs it)";
-    }
-    const std::string sample = std::string(DRAFT2D_SOURCE_DIR) + "/data/sample.d2d";
+TEST_F(ViewerOnXvfb, ScriptedEventsShowWhatTheRenderToolDraws) {
     const fs::path shot = Out("viewer.png"), window = Out("viewer-window.png"), events = Out("events.txt");
     fs::remove(shot);
     // Zoom in by a click, pan by a drag, zoom about the cursor with the wheel, pan with a key, and
@@ -136,7 +145,7 @@ TEST(Viewer, ScriptedEventsUnderXvfbShowWhatTheRenderToolDraws) {
                           << window.string() << " window\n";
     const ToolRun view =
         RunTool(DRAFT2D_VIEW_EXE, {"--size", "640x400", "--events", events.string(), "--print-view", sample},
-                {"DISPLAY=" + x.display(), "SDL_VIDEODRIVER=x11"});
+                {"DISPLAY=" + x_->display(), "SDL_VIDEODRIVER=x11"});
     ASSERT_EQ(view.status, 0) << view.err;
     const std::string start = ViewOf(view.out, "start"), end = ViewOf(view.out, "end");
     ASSERT_FALSE(start.empty()) << view.out;
@@ -169,4 +178,44 @@ TEST(Viewer, ScriptedEventsUnderXvfbShowWhatTheRenderToolDraws) {
     EXPECT_EQ(w.height(), 400 + 22);
     EXPECT_GT(w.DiffCount(b, 0, 0, 640, 400), 100); // the dotted rubber band
     EXPECT_EQ(w.Pixel(2, 405), 0xE8E8E8u);          // the status line's background
+}
+
+// Key names of an event file are taken in any letter case: the same keys in lower and in upper
+// case leave the same view, and a different one from the start.
+TEST_F(ViewerOnXvfb, EventKeyNamesInAnyCase) {
+    std::string views[2];
+    const char* const keys[2][6] = {{"i", "left", "pageup", "down", "escape", "plus"},
+                                    {"I", "LEFT", "PageUp", "DOWN", "Escape", "PLUS"}};
+    for (int k = 0; k < 2; ++k) {
+        const fs::path events = Out(k == 0 ? "lower.txt" : "upper.txt");
+        std::ofstream out(events);
+        out << "key " << keys[k][0] << "\ndown 300 200\nup 300 200\n";
+        for (int i = 1; i < 6; ++i) {
+            out << "key " << keys[k][i] << "\n";
+        }
+        out.close();
+        const ToolRun view = RunTool(
+            DRAFT2D_VIEW_EXE, {"--size", "640x400", "--events", events.string(), "--print-view", sample},
+            {"DISPLAY=" + x_->display(), "SDL_VIDEODRIVER=x11"});
+        ASSERT_EQ(view.status, 0) << view.err;
+        EXPECT_EQ(view.err.find("unknown event"), std::string::npos) << view.err;
+        views[k] = ViewOf(view.out, "end");
+        EXPECT_NE(views[k], ViewOf(view.out, "start"));
+    }
+    EXPECT_EQ(views[0], views[1]);
+}
+
+// Where no window can be shown the viewer says so and exits with 2, instead of running unseen.
+TEST(Viewer, WithoutADisplayItSaysSoAndExitsTwo) {
+    if (std::string(DRAFT2D_VIEW_EXE).empty()) {
+        GTEST_SKIP() << "draft2d-view was not built (no SDL2)";
+    }
+    if (access("/dev/dri", F_OK) == 0) {
+        GTEST_SKIP() << "a kernel display may be here";
+    }
+    const std::string sample = std::string(DRAFT2D_SOURCE_DIR) + "/data/sample.d2d";
+    const ToolRun view =
+        RunTool(DRAFT2D_VIEW_EXE, {sample}, {}, {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"}, 60);
+    EXPECT_EQ(view.status, 2) << view.err;
+    EXPECT_NE(view.err.find("draft2d-view: no display to show a window on"), std::string::npos) << view.err;
 }

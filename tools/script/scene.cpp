@@ -1,12 +1,16 @@
 // Drawing a read script on a view.
 //
-// Entities are drawn in script order. One canvas is held for the whole drawing: each entity sets
-// its pen (width and colour through the view's rules), its brush and the view's line type, and the
-// canvas gives the device context and the view back their objects and line type at the end.
-// Coordinates go to the view as they are, in user units or, for paper-space rows, paper
-// millimetres; the view converts them.
+// The sheet first: on a screen (and in PNG pictures) as the view draws it on a display, the window
+// cleared to the background and the sheet framed; on a page (PDF, SVG), where the device is the
+// sheet, the page filled with the background and the printable frame drawn as a screen shows it.
+// The grid over it. Then the entities in script order. One canvas is held for all of them: each
+// entity sets its pen (width in whole device pixels, colour through the view's rules), its brush
+// and the view's line type, and the canvas gives the device context and the view back their objects
+// and line type at the end. Coordinates go to the view as they are, in user units or, for
+// paper-space rows, paper millimetres; the view converts them.
 #include "script/scene.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <deque>
@@ -15,115 +19,116 @@
 #include "io/CStringSplit.h"
 #include "symbol/mgSymbol.h"
 #include "values/mgFitCurve.h"
+#include "script/scene_p.h"
 #include "view/CGraphCanvas.h"
 
 namespace draft2d::script {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+using detail::Coords;
+using detail::kPi;
 
-CGraphSystem::coord_type Coords(const Entity& e) {
-    return e.space == Space::Paper ? CGraphSystem::COORD_PAPER : CGraphSystem::COORD_USER;
-}
+// Selects entities' pens, brushes and line types on the canvas and the view, leaving alone what
+// the entity before already set: a pen, brush, text colour or line type is changed only where the
+// style differs. Forget() after anything else has changed them. Widths go to the view in whole
+// pixels (PenPixels), so the view's own rule (truncation) does not apply to them.
+class StyleApplier {
+public:
+    StyleApplier(CGraphSystem& view, CGraphCanvas& canvas) : view_(view), canvas_(canvas) {}
 
-// Selects the entity's pen, brush and line type.
-void ApplyStyle(CGraphSystem& view, CGraphCanvas& canvas, const Style& style) {
-    canvas.SetPen(style.width, style.colour, PS_SOLID);
-    switch (style.fill) {
-    case Fill::None:
-        canvas.SetNullBrush();
-        break;
-    case Fill::Solid:
-        canvas.SetSolidBrush(view.CalcDrawColor(style.fillColour));
-        break;
-    case Fill::Hatch:
-        canvas.SetBrush(::CreateHatchBrush(style.hatch, view.CalcDrawColor(style.fillColour)));
-        break;
+    void Apply(const Style& style) {
+        if (!valid_ || style.width != width_ || style.colour != colour_) {
+            canvas_.SetPen(PenPixels(view_, style.width), style.colour, PS_SOLID);
+        }
+        if (!valid_ || style.fill != fill_ || style.hatch != hatch_ || style.fillColour != fillColour_) {
+            switch (style.fill) {
+            case Fill::None:
+                canvas_.SetNullBrush();
+                break;
+            case Fill::Solid:
+                canvas_.SetSolidBrush(view_.CalcDrawColor(style.fillColour));
+                break;
+            case Fill::Hatch:
+                canvas_.SetBrush(::CreateHatchBrush(style.hatch, view_.CalcDrawColor(style.fillColour)));
+                break;
+            }
+        }
+        if (!valid_ || style.colour != colour_) {
+            view_.SetTextColor(style.colour);
+        }
+        if (!valid_ || style.lineType != lineType_ || style.lineScale != lineScale_) {
+            view_.SetLineType(style.lineType.empty() ? nullptr : style.lineType.c_str(), style.lineScale);
+        }
+        valid_ = true;
+        width_ = style.width;
+        colour_ = style.colour;
+        fill_ = style.fill;
+        hatch_ = style.hatch;
+        fillColour_ = style.fillColour;
+        lineType_ = style.lineType;
+        lineScale_ = style.lineScale;
     }
-    view.SetTextColor(style.colour);
-    view.SetLineType(style.lineType.empty() ? nullptr : style.lineType.c_str(), style.lineScale);
-}
+    void Forget() { valid_ = false; }
+
+private:
+    CGraphSystem& view_;
+    CGraphCanvas& canvas_;
+    bool valid_ = false;
+    int width_ = 0;
+    uint32_t colour_ = 0;
+    Fill fill_ = Fill::None;
+    int hatch_ = 0;
+    uint32_t fillColour_ = 0;
+    std::string lineType_;
+    double lineScale_ = 1.0;
+};
 
 // The numbers of a point list as the two arrays the view takes.
-void SplitPoints(const std::vector<double>& v, std::vector<double>& xs, std::vector<double>& ys) {
+void SplitPoints(const Entity& e, std::vector<double>& xs, std::vector<double>& ys) {
+    const double* v = e.v;
     xs.clear();
     ys.clear();
-    for (size_t i = 0; i + 1 < v.size(); i += 2) {
+    for (size_t i = 0; i + 1 < e.count; i += 2) {
         xs.push_back(v[i]);
         ys.push_back(v[i + 1]);
     }
 }
 
-// A linear dimension: extension lines from the measured points, the dimension line offset to the
-// left of p1 -> p2 with a filled arrow at each end pointing outward to the extension lines, and the
-// text centred above the dimension line, turned so that it reads from the left or from below.
-// Sizes of the arrows and gaps are paper millimetres, converted to the row's space.
-void DrawDimension(CGraphSystem& view, CGraphCanvas& canvas, const Entity& e) {
-    const double mm = e.space == Space::Paper ? 1.0 : 1.0 / view.GetUserToMm();
-    const mgPoint p1(e.v[0], e.v[1]), p2(e.v[2], e.v[3]);
-    const double offset = e.v[4];
-    const double length = std::hypot(p2.x() - p1.x(), p2.y() - p1.y());
-    const mgPoint u((p2.x() - p1.x()) / length, (p2.y() - p1.y()) / length);
-    const mgPoint n(-u.y(), u.x());
-    const double side = offset < 0 ? -1.0 : 1.0;
-    auto at = [](const mgPoint& p, const mgPoint& d, double k) {
-        return mgPoint(p.x() + d.x() * k, p.y() + d.y() * k);
-    };
-    const mgPoint a = at(p1, n, offset), b = at(p2, n, offset);
+void DrawDimension(CGraphSystem& view, CGraphCanvas& canvas, StyleApplier& styles, const Drawing& drawing,
+                   const Entity& e) {
+    const detail::DimensionLayout d(drawing, e, e.space == Space::Paper ? 1.0 : 1.0 / view.GetUserToMm());
     const CGraphSystem::coord_type ct = Coords(e);
-    // Extension lines start 1 mm off the object and run 2 mm past the dimension line.
-    if (std::fabs(offset) > 1.0 * mm) {
-        view.DrawLine(at(p1, n, side * 1.0 * mm), at(a, n, side * 2.0 * mm), ct);
-        view.DrawLine(at(p2, n, side * 1.0 * mm), at(b, n, side * 2.0 * mm), ct);
+    if (d.extensions) {
+        view.DrawLine(d.ext[0][0], d.ext[0][1], ct);
+        view.DrawLine(d.ext[1][0], d.ext[1][1], ct);
     }
-    view.DrawLine(a, b, ct);
-    // Arrows 3 mm long and 1 mm wide, filled with the pen's colour and drawn without a line type.
-    const double len = std::min(3.0 * mm, length / 3.0), half = len / 6.0;
-    const mgPoint heads[2][3] = {
-        {a, at(at(a, u, len), n, half), at(at(a, u, len), n, -half)},
-        {b, at(at(b, u, -len), n, half), at(at(b, u, -len), n, -half)},
-    };
+    view.DrawLine(d.a, d.b, ct);
+    // The arrows are filled with the pen's colour and drawn without a line type.
     view.SetLineType(nullptr, 1.0);
-    canvas.SetSolidBrush(view.CalcDrawColor(e.style.colour));
-    for (const auto& head : heads) {
+    const Style& style = drawing.StyleOf(e);
+    canvas.SetSolidBrush(view.CalcDrawColor(style.colour));
+    for (const auto& head : d.heads) {
         view.DrawPolyline(3, head, 1, ct);
     }
-    ApplyStyle(view, canvas, e.style);
-
-    // The text: centred 1 mm above the dimension line, turned with it but never upside down.
-    double angle = std::atan2(u.y(), u.x());
-    if (angle > kPi / 2 + 1e-9) {
-        angle -= kPi;
-    } else if (angle <= -kPi / 2 + 1e-9) {
-        angle += kPi;
-    }
-    const mgPoint up(-std::sin(angle), std::cos(angle));
-    const mgPoint mid((a.x() + b.x()) / 2, (a.y() + b.y()) / 2);
-    std::string text = e.text;
-    if (text.empty()) {
-        char buf[64];
-        snprintf(buf, sizeof buf, "%.*f", e.decimals, length);
-        text = buf;
-    }
-    CFontFormat format = e.format;
-    format.SetAngle(angle);
-    format.SetAlign(1); // centre, bottom
-    const mgPoint at1 = at(mid, up, 1.0 * mm);
-    format.TextOutA(&view, nullptr, at1.x(), at1.y(), mgPoint(0, 0), text.c_str(), -1, ct);
+    styles.Forget();
+    styles.Apply(style);
+    d.format.TextOutA(&view, nullptr, d.textAt.x(), d.textAt.y(), mgPoint(0, 0), d.text.c_str(), -1, ct);
 }
 
 // One line of text, or a block when the text holds line feeds.
-void DrawText(CGraphSystem& view, const Entity& e) {
+void DrawText(CGraphSystem& view, const Drawing& drawing, const Entity& e) {
     const CGraphSystem::coord_type ct = Coords(e);
-    if (e.text.find('\n') == std::string::npos) {
-        e.format.TextOutA(&view, nullptr, e.v[0], e.v[1], mgPoint(0, 0), e.text.c_str(), -1, ct);
+    const std::string& text = drawing.TextOf(e);
+    const CFontFormat& format = drawing.FormatOf(e);
+    if (text.find('\n') == std::string::npos) {
+        format.TextOutA(&view, nullptr, e.v[0], e.v[1], mgPoint(0, 0), text.c_str(), -1, ct);
         return;
     }
     std::deque<std::string> lines;
-    CStringSplit::StrToStrings(lines, e.text.c_str());
+    CStringSplit::StrToStrings(lines, text.c_str());
     std::deque<double> widths;
-    double height = e.format.GetTextExtentPoints(&view, lines, widths);
+    double height = format.GetTextExtentPoints(&view, lines, widths);
     // The measures are user units; a block in paper space is placed in millimetres.
     if (e.space == Space::Paper) {
         const double k = view.GetUserToMm();
@@ -132,26 +137,25 @@ void DrawText(CGraphSystem& view, const Entity& e) {
         }
         height *= k;
     }
-    e.format.TextOutA(&view, nullptr, mgPoint(e.v[0], e.v[1]), widths, height, lines, ct);
+    format.TextOutA(&view, nullptr, mgPoint(e.v[0], e.v[1]), widths, height, lines, ct);
 }
 
 // Draws one entity with its own pen, brush and line type.
-void DrawEntity(CGraphSystem& view, CGraphCanvas& canvas, const Entity& e) {
-    ApplyStyle(view, canvas, e.style);
-    const std::vector<double>& v = e.v;
+void DrawEntity(CGraphSystem& view, CGraphCanvas& canvas, StyleApplier& styles, const Drawing& drawing,
+                const Entity& e, std::vector<double>& xs, std::vector<double>& ys) {
+    styles.Apply(drawing.StyleOf(e));
+    const double* v = e.v;
     const CGraphSystem::coord_type ct = Coords(e);
     switch (e.kind) {
     case Kind::Line:
         view.DrawLine(v[0], v[1], v[2], v[3], ct);
         break;
     case Kind::Polyline:
-    case Kind::Polygon: {
-        std::vector<double> xs, ys;
-        SplitPoints(v, xs, ys);
+    case Kind::Polygon:
+        SplitPoints(e, xs, ys);
         view.DrawPolyline(static_cast<int>(xs.size()), xs.data(), ys.data(), e.kind == Kind::Polygon ? 1 : 0,
                           ct);
         break;
-    }
     case Kind::Circle:
         view.DrawCircle(v[0], v[1], v[2], ct);
         break;
@@ -160,6 +164,7 @@ void DrawEntity(CGraphSystem& view, CGraphCanvas& canvas, const Entity& e) {
         // type's path would follow the curve alone.
         if (e.arcType != CGraphSystem::ARC_ARC) {
             view.SetLineType(nullptr, 1.0);
+            styles.Forget();
         }
         view.DrawArc(v[0], v[1], v[2], v[3], v[4], static_cast<CGraphSystem::arc_type>(e.arcType), ct);
         break;
@@ -174,19 +179,18 @@ void DrawEntity(CGraphSystem& view, CGraphCanvas& canvas, const Entity& e) {
         view.DrawRect(mgRect(0.0, 0.0, v[2], v[3]), v[4], v[0], v[1], ct);
         break;
     case Kind::Dimension:
-        DrawDimension(view, canvas, e);
+        DrawDimension(view, canvas, styles, drawing, e);
         break;
     case Kind::Text:
-        DrawText(view, e);
+        DrawText(view, drawing, e);
         break;
     case Kind::Symbol:
-        view.DrawSymbol(v[0], v[1], e.name.c_str(), v[2], ct, v[3]);
+        view.DrawSymbol(v[0], v[1], drawing.TextOf(e).c_str(), v[2], ct, v[3]);
         break;
     case Kind::Spline: {
         // A natural cubic through the points (periodic when closed), fitted in screen pixels: a
         // sample at most every 4 pixels, points nearer than half a pixel merged.
-        std::vector<double> xs, ys;
-        SplitPoints(v, xs, ys);
+        SplitPoints(e, xs, ys);
         mgFitCurve curve;
         if (view.FitCubicSpline(curve, static_cast<int>(xs.size()), xs.data(), ys.data(), 4.0, 0.5, ct,
                                 e.closed ? 0x40 : 0, 0, 0, 0, 0)) {
@@ -227,10 +231,18 @@ void SetUpView(CGraphSystem& view, const Drawing& drawing) {
     }
 }
 
+int PenPixels(const CGraphSystem& view, int width) {
+    if (width <= 0) {
+        return width;
+    }
+    const double px = view.GetViewScale() * view.GetMmPixels() * width * 0.01;
+    return -static_cast<int>(std::min(px + 0.5, 100000.0));
+}
+
 void FitView(CGraphSystem& view, const Drawing& drawing, ViewFit fit, const mgRect& window, int margin) {
     mgRect target = view.GetPaperRect();
     if (fit == ViewFit::Extent) {
-        const mgRect extent = drawing.Extent();
+        const mgRect extent = Extent(drawing);
         if (extent.width() > 1e-9 || extent.height() > 1e-9) {
             target = extent;
         }
@@ -247,29 +259,57 @@ void FitView(CGraphSystem& view, const Drawing& drawing, ViewFit fit, const mgRe
     view.ZoomTo(target, r, 1);
 }
 
-void DrawDrawing(CGraphSystem& view, const Drawing& drawing, DrawReport* report,
-                 const std::function<void(size_t, size_t)>& progress) {
+void DrawSheet(CGraphSystem& view, const Drawing& drawing, SheetKind kind) {
+    HDC dc = view.GetDrawDC();
+    if (dc == nullptr) {
+        return;
+    }
+    if (kind == SheetKind::Screen) {
+        view.Cls();
+        if (drawing.hasMargins) {
+            // The view takes the margins as paper millimetres times its density.
+            const double k = view.GetMmPixels();
+            view.DrawPaper2(1, 1, drawing.margins[0] * k, drawing.margins[1] * k, drawing.margins[2] * k,
+                            drawing.margins[3] * k);
+        } else {
+            view.DrawPaper(nullptr);
+        }
+    } else {
+        // The page is the sheet: filled with the background, and the printable frame in the
+        // background's contrast colour with the thinnest pen, as a screen shows it.
+        const RECT page{0, 0, view.GetWidth(), view.GetHeight()};
+        HBRUSH fill = ::CreateSolidBrush(drawing.background);
+        ::FillRect(dc, &page, fill);
+        ::DeleteObject(fill);
+        if (drawing.hasMargins) {
+            const double w = drawing.paperWidth, h = drawing.paperHeight;
+            const double* m = drawing.margins;
+            POINT topLeft, bottomRight;
+            view.PaperToScreen(mgPoint(m[0], h - m[1]), &topLeft);
+            view.PaperToScreen(mgPoint(w - m[2], m[3]), &bottomRight);
+            CGraphCanvas canvas(&view, dc, 1);
+            canvas.SetPen(0, kContrast, PS_SOLID);
+            ::Rectangle(dc, topLeft.x, topLeft.y, bottomRight.x, bottomRight.y);
+        }
+    }
+    if (drawing.hasGrid) {
+        view.DrawGrid(drawing.gridColour, 0xFFFFFFFFu, drawing.gridStyle);
+    }
+}
+
+void DrawEntities(CGraphSystem& view, const Drawing& drawing, DrawReport* report,
+                  const std::function<void(size_t, size_t)>& progress) {
     DrawReport local;
     DrawReport& rep = report != nullptr ? *report : local;
     if (view.GetDrawDC() == nullptr) {
         return;
     }
-    view.Cls();
-    if (drawing.hasMargins) {
-        // The view takes the margins as paper millimetres times its density.
-        const double k = view.GetMmPixels();
-        view.DrawPaper2(1, 1, drawing.margins[0] * k, drawing.margins[1] * k, drawing.margins[2] * k,
-                        drawing.margins[3] * k);
-    } else {
-        view.DrawPaper(nullptr);
-    }
-    if (drawing.hasGrid) {
-        view.DrawGrid(drawing.gridColour, 0xFFFFFFFFu, drawing.gridStyle);
-    }
     CGraphCanvas canvas(&view, nullptr, 1);
+    StyleApplier styles(view, canvas);
+    std::vector<double> xs, ys;
     const size_t n = drawing.entities.size();
     for (size_t i = 0; i < n; ++i) {
-        DrawEntity(view, canvas, drawing.entities[i]);
+        DrawEntity(view, canvas, styles, drawing, drawing.entities[i], xs, ys);
         ++rep.drawn;
         if (progress && (i + 1) % 1024 == 0) {
             progress(i + 1, n);
@@ -278,6 +318,12 @@ void DrawDrawing(CGraphSystem& view, const Drawing& drawing, DrawReport* report,
     if (progress) {
         progress(n, n);
     }
+}
+
+void DrawDrawing(CGraphSystem& view, const Drawing& drawing, DrawReport* report,
+                 const std::function<void(size_t, size_t)>& progress) {
+    DrawSheet(view, drawing, SheetKind::Screen);
+    DrawEntities(view, drawing, report, progress);
 }
 
 } // namespace draft2d::script

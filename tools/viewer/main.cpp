@@ -9,22 +9,17 @@
 // cursor's user coordinates and the zoom.
 //
 // Keys: P pan, D dynamic zoom, I zoom in, O zoom out, W zoom window, E extent, A the whole paper,
-// arrows pan, + and - zoom, Page Up/Down change the step, Escape cancels, Q quits. The wheel zooms
-// about the cursor.
+// arrows move the picture their way, + and - zoom, Page Up/Down change the step, Escape cancels,
+// Q quits. The wheel zooms about the cursor.
 //
-// --events FILE runs a list of events, one a line, through the same event handling, then quits
-// (the viewer's test drives it this way under Xvfb):
-//   key NAME              a key (p, d, i, o, w, e, a, q, Escape, Left, Right, Up, Down, PageUp,
-//                         PageDown, plus, minus)
-//   down X Y | move X Y | up X Y      the left button and the mouse, in window pixels
-//   wheel X Y STEPS       the wheel at (X, Y), positive away from the user (zoom in)
-//   screenshot FILE [window]   the view's part of the window as it is on screen (with "window":
-//                         the whole window, status line included), as PNG
-// --print-view prints "view SCALE,X,Y" (the arguments of draft2d-render --view) at the start and
-// at the end.
+// --events FILE runs a list of events through the same event handling, then quits (the viewer's
+// tests drive it this way under Xvfb); docs/script-format.md describes the file. --print-view prints
+// "view SCALE,X,Y" (the arguments of draft2d-render --view) at the start and at the end. Where no
+// window can be shown (no display) the viewer says so and exits with 2.
 #include <SDL.h>
 #include <cairo.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -50,7 +45,8 @@ const char kUsage[] =
     "usage: draft2d-view [--size WxH] [--events FILE] [--print-view] [script]\n"
     "Shows a drawing script (without one, the sample sheet) in a window.\n"
     "Keys: P pan, D dynamic zoom, I zoom in, O zoom out, W window, E extent, A paper,\n"
-    "arrows pan, + and - zoom, Page Up/Down step, Escape cancel, Q quit; the wheel zooms.\n";
+    "arrows move the picture their way, + and - zoom, Page Up/Down step, Escape cancel, Q quit;\n"
+    "the wheel zooms. --events FILE plays events (docs/script-format.md) and quits.\n";
 
 const char* CommandName(int mode) {
     switch (mode) {
@@ -330,13 +326,17 @@ private:
     bool running_ = true;
 };
 
-SDL_Keycode KeyByName(const std::string& name) {
+// A key of an event file by its name, in any letter case; SDLK_UNKNOWN for a name it does not know.
+SDL_Keycode KeyByName(std::string name) {
+    for (char& c : name) {
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    }
     static const struct {
         const char* name;
         SDL_Keycode key;
     } keys[] = {
-        {"Escape", SDLK_ESCAPE}, {"Left", SDLK_LEFT},     {"Right", SDLK_RIGHT},       {"Up", SDLK_UP},
-        {"Down", SDLK_DOWN},     {"PageUp", SDLK_PAGEUP}, {"PageDown", SDLK_PAGEDOWN}, {"plus", SDLK_KP_PLUS},
+        {"escape", SDLK_ESCAPE}, {"left", SDLK_LEFT},     {"right", SDLK_RIGHT},       {"up", SDLK_UP},
+        {"down", SDLK_DOWN},     {"pageup", SDLK_PAGEUP}, {"pagedown", SDLK_PAGEDOWN}, {"plus", SDLK_KP_PLUS},
         {"minus", SDLK_KP_MINUS}};
     for (const auto& k : keys) {
         if (name == k.name) {
@@ -449,6 +449,18 @@ int main(int argc, char** argv) {
 
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         fprintf(stderr, "draft2d-view: no display: %s\n", SDL_GetError());
+        return 2;
+    }
+    // Without a display SDL falls back to drivers that draw into memory: a window there is never
+    // seen, and the viewer would wait for events that never come.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver != nullptr &&
+        (strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0 || strcmp(driver, "evdev") == 0)) {
+        fprintf(stderr,
+                "draft2d-view: no display to show a window on (SDL found only its '%s' video driver); set "
+                "DISPLAY or WAYLAND_DISPLAY, or draw the script with draft2d-render\n",
+                driver);
+        SDL_Quit();
         return 2;
     }
     int status = failed > 0 ? 1 : 0;
