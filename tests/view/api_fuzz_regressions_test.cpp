@@ -1,0 +1,92 @@
+// Faults the drawing-interface fuzzer (fuzz/view_api_fuzz.cpp) found in the view, each pinned by the
+// smallest host program that showed it.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "platform/devices.h"
+#include "view/CGraphSystem.h"
+
+using draft2d::Device;
+
+namespace {
+
+void CountCalls(void* data, CGraphSystem*) {
+    ++*static_cast<int*>(data);
+}
+
+// Client coordinates are ints the host passes as they come: a drag between the ends of the int range
+// is 2^32 - 1 pixels long, not 1 (which a difference taken in int made of it, besides being undefined).
+TEST(ApiFuzzRegressions, DragsAcrossTheIntRangeMeasureTheirTrueLength) {
+    CGraphSystem v;
+    int calls = 0;
+    v.SetWndSize(800, 600);
+    v.SetRegenFunc(CountCalls, &calls);
+    const double pixelsPerMm = v.GetMmPixelsX();
+
+    v.SetCmd(CGraphSystem::ZOOM_PAN);
+    v.OnLButtonDown(INT_MAX, 0);
+    EXPECT_EQ(v.OnMouseMove(INT_MIN, 0), 1); // far beyond the click distance: a pan
+    EXPECT_EQ(calls, 1);
+    EXPECT_DOUBLE_EQ(v.GetViewX(), 4294967295.0 / pixelsPerMm);
+    EXPECT_EQ(v.OnLButtonUp(INT_MIN, 0), 1);
+    EXPECT_DOUBLE_EQ(v.GetViewX(), 4294967295.0 / pixelsPerMm);
+
+    // Dynamic zoom: dragging up from the bottom of the range to its top zooms in to the limit.
+    v.Zoom(1.0, 0.0, 0.0);
+    v.SetCmd(CGraphSystem::ZOOM_DYNAMIC);
+    v.OnLButtonDown(10, INT_MAX);
+    EXPECT_EQ(v.OnMouseMove(10, INT_MIN), 1);
+    EXPECT_EQ(v.GetViewScale(), CGraphSystem::MAX_VIEW_SCALE);
+
+    // A click in ZOOM_IN is a click only when the button comes up near where it went down.
+    v.Zoom(1.0, 0.0, 0.0);
+    v.SetCmd(CGraphSystem::ZOOM_IN);
+    v.OnLButtonDown(INT_MIN, 300);
+    EXPECT_EQ(v.OnLButtonUp(INT_MAX, 300), 0); // a rubber band the fit refuses, not a click
+    EXPECT_EQ(v.GetViewScale(), 1.0);
+}
+
+// The feedback of a drag that went down far outside the window stays far outside: the cross of
+// the pan command around a point at the end of the int range neither wraps across the window nor
+// leaves the device coordinates that GDI can take.
+TEST(ApiFuzzRegressions, FeedbackOfADragAtTheEndOfTheIntRangeStaysOffTheWindow) {
+    auto dev = Device::CreateImage(64, 48);
+    ASSERT_TRUE(dev);
+    CGraphSystem v;
+    v.SetWndSize(64, 48);
+    v.Attach(dev->GetDC(), nullptr, 0);
+    v.SetBkColor(0xFFFFFF, 0xFFFFFF);
+    dev->Clear(0xFFFFFF);
+    const bool traced = draft2d::IsCallTraceAvailable();
+    dev->EnableTrace(traced);
+
+    v.SetCmd(CGraphSystem::ZOOM_PAN);
+    v.OnLButtonDown(INT_MAX, 20);
+    v.OnDraw();
+    v.SetCmd(CGraphSystem::ZOOM_WINDOW);
+    v.OnLButtonDown(INT_MIN, 30);
+    v.OnMouseMove(30, 30);
+    v.OnDraw();
+
+    for (int x = 0; x < 64; ++x)
+        EXPECT_EQ(dev->GetPixel(x, 20), 0xFFFFFFu) << x;
+    if (traced) {
+        const std::vector<std::string> lines = dev->GetTrace();
+        auto has = [&](const std::string& call) {
+            for (const std::string& line : lines) {
+                if (line == call)
+                    return true;
+            }
+            return false;
+        };
+        EXPECT_TRUE(has("MoveToEx(67108856,20)"));
+        EXPECT_TRUE(has("LineTo(67108872,20)"));
+        EXPECT_TRUE(has("Rectangle(-67108864,30,30,30)"));
+    }
+    v.Detach();
+}
+
+} // namespace
