@@ -114,8 +114,9 @@ int CGraphSys3D::OnMouseMove(int x, int y) {
         return CGraphSystem::OnMouseMove(x, y);
     }
     // Turn by one degree per pixel moved since the last event: left and up increase the angles.
-    angleH = std::fmod(angleH + (state->mouseX - x) * kDegree, kTwoPi);
-    angleV = std::fmod(angleV + (state->mouseY - y) * kDegree, kTwoPi);
+    // (Client coordinates are any ints: the differences are taken in double.)
+    angleH = std::fmod(angleH + (double(state->mouseX) - x) * kDegree, kTwoPi);
+    angleV = std::fmod(angleV + (double(state->mouseY) - y) * kDegree, kTwoPi);
     // The base's move handling records the position; for this command it would only redraw again.
     state->mouseX = x;
     state->mouseY = y;

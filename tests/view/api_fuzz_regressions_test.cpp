@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "platform/devices.h"
+#include "view/CGraphSys3D.h"
 #include "view/CGraphSystem.h"
 
 using draft2d::Device;
@@ -87,6 +89,20 @@ TEST(ApiFuzzRegressions, FeedbackOfADragAtTheEndOfTheIntRangeStaysOffTheWindow) 
         EXPECT_TRUE(has("Rectangle(-67108864,30,30,30)"));
     }
     v.Detach();
+}
+
+// The rotate drag of the 3-D view turns one degree per pixel moved, also between the ends of the
+// int range (2^32 - 1 degrees, not the -1 degree of a difference taken in int).
+TEST(ApiFuzzRegressions, RotateDragAcrossTheIntRangeTurnsByItsTrueLength) {
+    CGraphSys3D v;
+    v.SetWndSize(800, 600);
+    v.SetCmd(CGraphSys3D::ZOOM_ROTATE);
+    const double h0 = v.angleH, v0 = v.angleV;
+    const double degree = 0.017453292519943295;
+    v.OnLButtonDown(INT_MAX, INT_MIN);
+    EXPECT_EQ(v.OnMouseMove(INT_MIN, INT_MAX), 1);
+    EXPECT_DOUBLE_EQ(v.angleH, std::fmod(h0 + 4294967295.0 * degree, 6.283185307179586));
+    EXPECT_DOUBLE_EQ(v.angleV, std::fmod(v0 - 4294967295.0 * degree, 6.283185307179586));
 }
 
 } // namespace
