@@ -58,7 +58,11 @@ void CGraphSystem::GetPaperRectPixel(RECT& r) const {
 namespace {
 
 // Frame, shadow and fill of the sheet R on a display, with the pens of canvas.
+// A host's rectangle may reach the ends of the int range: it is brought into the guard box first, so
+// that the frame and shadow around it neither overflow nor wrap across the window.
 void DrawSheetOnDisplay(CGraphSystem& view, CGraphCanvas& canvas, HDC dc, RECT r) {
+    using draft2d::detail::GuardPixel;
+    ::SetRect(&r, GuardPixel(r.left), GuardPixel(r.top), GuardPixel(r.right), GuardPixel(r.bottom));
     ::InflateRect(&r, 1, 1);
     canvas.SetPen(0, 0xFFFFFFFF, PS_SOLID);
     ::Rectangle(dc, r.left, r.top, r.right, r.bottom);

@@ -2,6 +2,7 @@
 // smallest host program that showed it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <string>
@@ -103,6 +104,33 @@ TEST(ApiFuzzRegressions, RotateDragAcrossTheIntRangeTurnsByItsTrueLength) {
     EXPECT_EQ(v.OnMouseMove(INT_MIN, INT_MAX), 1);
     EXPECT_DOUBLE_EQ(v.angleH, std::fmod(h0 + 4294967295.0 * degree, 6.283185307179586));
     EXPECT_DOUBLE_EQ(v.angleV, std::fmod(v0 - 4294967295.0 * degree, 6.283185307179586));
+}
+
+// A sheet rectangle the host gives DrawPaper may end at the end of the int range: its frame and
+// shadow are drawn around it without wrapping to the other end (undefined behaviour besides).
+TEST(ApiFuzzRegressions, PaperFrameOfARectangleToTheEndOfTheIntRangeStaysAroundIt) {
+    auto dev = Device::CreateImage(64, 48);
+    ASSERT_TRUE(dev);
+    CGraphSystem v;
+    v.SetWndSize(64, 48);
+    v.Attach(dev->GetDC(), nullptr, 0);
+    dev->Clear(0x00FF00);
+    const bool traced = draft2d::IsCallTraceAvailable();
+    dev->EnableTrace(traced);
+    const RECT sheet = {10, 12, INT_MAX, INT_MAX};
+    v.DrawPaper(&sheet);
+    // The frame one pixel outside the sheet in the contrast colour (black), white inside.
+    EXPECT_EQ(dev->GetPixel(9, 30), 0x000000u);
+    EXPECT_EQ(dev->GetPixel(30, 11), 0x000000u);
+    EXPECT_EQ(dev->GetPixel(30, 30), 0xFFFFFFu);
+    EXPECT_EQ(dev->GetPixel(5, 30), 0x00FF00u);
+    EXPECT_EQ(dev->GetPixel(30, 5), 0x00FF00u);
+    if (traced) {
+        const std::vector<std::string> lines = dev->GetTrace();
+        const std::string frame = "Rectangle(9,11,67108865,67108865)";
+        EXPECT_NE(std::find(lines.begin(), lines.end(), frame), lines.end()) << dev->GetTraceText();
+    }
+    v.Detach();
 }
 
 } // namespace
