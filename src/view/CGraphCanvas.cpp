@@ -128,7 +128,8 @@ void CGraphCanvas::Detach() {
 }
 
 void CGraphCanvas::SelectReplacing(HGDIOBJ obj, HGDIOBJ remembered) {
-    HGDIOBJ replaced = ::SelectObject(hdc, obj);
+    // A detached canvas cannot select it, so the object handed over is deleted as well.
+    HGDIOBJ replaced = hdc != nullptr ? ::SelectObject(hdc, obj) : nullptr;
     if (replaced == nullptr) {
         ::DeleteObject(obj);
         return;
@@ -274,9 +275,8 @@ int CGraphCanvas::SetPen(int width, unsigned long colour, int style) {
 }
 
 void CGraphCanvas::SetPen(HPEN pen) {
-    if (hdc == nullptr || pen == nullptr)
-        return;
-    SelectReplacing(pen, origPen);
+    if (pen != nullptr)
+        SelectReplacing(pen, origPen);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -333,13 +333,11 @@ int CGraphCanvas::SetSolidBrush(unsigned long colour) {
 }
 
 void CGraphCanvas::SetBrush(HBRUSH brush) {
-    if (hdc == nullptr || brush == nullptr)
-        return;
-    SelectReplacing(brush, origBrush);
+    if (brush != nullptr)
+        SelectReplacing(brush, origBrush);
 }
 
 void CGraphCanvas::SetFont(HFONT font) {
-    if (hdc == nullptr || font == nullptr)
-        return;
-    SelectReplacing(font, origFont);
+    if (font != nullptr)
+        SelectReplacing(font, origFont);
 }

@@ -8,8 +8,9 @@
 //
 // Ownership: a pen, brush or font that a canvas operation replaces in the DC is deleted, unless it
 // is the remembered object of its kind. So objects handed to SetPen(HPEN), SetBrush and SetFont
-// become the canvas's to delete, and the objects that were selected at attachment never are. (GDI
-// ignores the deletion of a stock object.)
+// become the canvas's to delete, and the objects that were selected at attachment never are; one
+// that cannot be selected (a detached canvas) is deleted at once. (GDI ignores the deletion of a
+// stock object.)
 //
 // Pens are made with ExtCreatePen from a solid logical brush. The requested style is kept when it
 // is PS_DASH or PS_DOT; every other style gives 0x12200, a geometric solid pen with flat ends and

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/devices.h"
+#include "view/CGraphCanvas.h"
 #include "view/CGraphSys3D.h"
 #include "view/CGraphSystem.h"
 
@@ -131,6 +132,28 @@ TEST(ApiFuzzRegressions, PaperFrameOfARectangleToTheEndOfTheIntRangeStaysAroundI
         EXPECT_NE(std::find(lines.begin(), lines.end(), frame), lines.end()) << dev->GetTraceText();
     }
     v.Detach();
+}
+
+// A pen, brush or font handed to a canvas is the canvas's to delete; a canvas that has no DC (on a
+// view that is not attached) cannot select it and deletes it at once instead of leaking it.
+TEST(ApiFuzzRegressions, ObjectsHandedToADetachedCanvasAreNotLeaked) {
+    CGraphSystem view; // not attached
+    const draft2d::GdiObjectCounts before = draft2d::GetGdiObjectCounts();
+    {
+        CGraphCanvas canvas(&view, nullptr, 1);
+        ASSERT_FALSE(canvas.IsAttached());
+        LOGBRUSH lb = {BS_SOLID, 0x0000FF, 0};
+        canvas.SetPen(::ExtCreatePen(PS_GEOMETRIC | PS_SOLID, 3, &lb, 0, nullptr));
+        canvas.SetBrush(::CreateHatchBrush(HS_CROSS, 0x00FF00));
+        LOGFONTA lf = {};
+        lf.lfHeight = 12;
+        canvas.SetFont(::CreateFontIndirectA(&lf));
+        canvas.SetPen(static_cast<HPEN>(::GetStockObject(NULL_PEN))); // stock: nothing to delete
+    }
+    const draft2d::GdiObjectCounts after = draft2d::GetGdiObjectCounts();
+    EXPECT_EQ(after.pens, before.pens);
+    EXPECT_EQ(after.brushes, before.brushes);
+    EXPECT_EQ(after.fonts, before.fonts);
 }
 
 } // namespace
