@@ -94,6 +94,21 @@ void VisibleDivisions(double origin, double step, long long count, double lo, do
     last = static_cast<long long>(std::min(b, static_cast<double>(count - 1)));
 }
 
+// What dc can show at all, in screen pixels: its clip box (a page, a bitmap, the visible part of a
+// window), grown by a pixel each way; false when the DC cannot tell. The loops over layout divisions
+// and grid points go over this box only, so that a window far larger than any device (the host may
+// give any size) cannot make them run for ages.
+bool ShownBox(HDC dc, double& left, double& top, double& right, double& bottom) {
+    RECT box;
+    if (::GetClipBox(dc, &box) == 0)
+        return false;
+    left = box.left - 1.0;
+    top = box.top - 1.0;
+    right = box.right + 1.0;
+    bottom = box.bottom + 1.0;
+    return true;
+}
+
 } // namespace
 
 void CGraphSystem::DrawPaper(const RECT* r) {
@@ -150,7 +165,8 @@ void CGraphSystem::DrawPaper2(int nx, int ny, double ml, double mt, double mr, d
     canvas.SetPen(0, 0xFFFFFFFF, PS_SOLID);
     ::Rectangle(dc, left, top, right, bottom);
 
-    // Division lines, only those that can be seen: inside the clip rectangle, or the window.
+    // Division lines, only those that can be seen: inside the clip rectangle, or the window, and
+    // on what the DC shows.
     const mgRect& clip = state->clipRect;
     double xlo = 0, xhi = state->width, ylo = 0, yhi = state->height;
     if (!clip.isEmpty()) {
@@ -158,6 +174,13 @@ void CGraphSystem::DrawPaper2(int nx, int ny, double ml, double mt, double mr, d
         xhi = clip.right();
         ylo = clip.top(); // screen clip rectangles keep the larger y in bottom
         yhi = clip.bottom();
+    }
+    double sl, st, sr, sb;
+    if (ShownBox(dc, sl, st, sr, sb)) {
+        xlo = std::max(xlo, sl);
+        xhi = std::min(xhi, sr);
+        ylo = std::max(ylo, st);
+        yhi = std::min(yhi, sb);
     }
     long long first, last;
     VisibleDivisions(top, h, ny, ylo, yhi, first, last);
@@ -184,6 +207,28 @@ const double kMinGridPixels = 5.0; // a grid finer than this on screen is not sh
 // The integer nearest to q, halves away from zero, as a double (no integer conversion).
 double NearestInteger(double q) {
     return std::copysign(std::trunc(std::fabs(q) + 0.5), q);
+}
+
+// The indices [first, last] of the points a + i * step, i = 0 .. n - 1 (screen pixels), that fall
+// within [lo, hi]; first > last when none does. A step that does not move puts every point on the
+// first one's pixel.
+void IndexRange(double a, double step, long n, double lo, double hi, long& first, long& last) {
+    first = 0;
+    last = -1;
+    if (!(step != 0) || !std::isfinite(step)) {
+        if (a >= lo && a <= hi && n > 0)
+            last = 0;
+        return;
+    }
+    double f = (lo - a) / step, l = (hi - a) / step;
+    if (step < 0)
+        std::swap(f, l);
+    f = std::max(std::ceil(f), 0.0);
+    l = std::min(std::floor(l), static_cast<double>(n) - 1.0);
+    if (f <= l) {
+        first = static_cast<long>(f);
+        last = static_cast<long>(l);
+    }
 }
 
 } // namespace
@@ -255,34 +300,46 @@ void CGraphSystem::DrawGrid(unsigned long colour, unsigned long outsideColour, i
         outside = state->clearColor == state->bkColor ? c : (~state->clearColor & 0xFFFFFF);
     else
         outside = static_cast<COLORREF>(outsideColour);
+    // Only the grid points and lines that fall on what the DC shows are visited (all of them when
+    // it cannot tell).
+    double sl = -HUGE_VAL, st = -HUGE_VAL, sr = HUGE_VAL, sb = HUGE_VAL;
+    ShownBox(dc, sl, st, sr, sb);
+    double sx0, sy0;
+    UserToScreen(x0, y0, &sx0, &sy0);
+    long i0, i1, j0, j1;
     if (style == 0) {
         RECT paper;
         GetPaperRectPixel(paper);
-        double x = x0;
-        for (long i = 0; i < nx; ++i, x += dx) {
-            double y = y0;
-            for (long j = 0; j < ny; ++j, y += dy) {
+        double sx1, sy1;
+        UserToScreen(x0 + dx, y0 + dy, &sx1, &sy1);
+        IndexRange(sx0, sx1 - sx0, nx, sl, sr, i0, i1);
+        IndexRange(sy0, sy1 - sy0, ny, st, sb, j0, j1);
+        double x = i0 == 0 ? x0 : x0 + i0 * dx;
+        for (long i = i0; i <= i1; ++i, x += dx) {
+            double y = j0 == 0 ? y0 : y0 + j0 * dy;
+            for (long j = j0; j <= j1; ++j, y += dy) {
                 POINT pt;
                 UserToScreen(mgPoint(x, y), &pt);
                 ::SetPixel(dc, pt.x, pt.y, c == outside || ::PtInRect(&paper, pt) ? c : outside);
             }
         }
     } else if (style == 1 || style == 2) {
+        using draft2d::detail::GuardPixel;
         canvas.SetPen(0, c, PS_SOLID);
         const double k = UserToScreen();
-        double sx0, sy0;
-        UserToScreen(x0, y0, &sx0, &sy0);
         const int left = TruncPixel(sx0), bottom = TruncPixel(sy0);
-        const int height = TruncPixel(k * ny * dy + 0.5), width = TruncPixel(k * nx * dx + 0.5);
-        for (long i = 0; i < nx; ++i) {
+        const double height = TruncPixel(k * ny * dy + 0.5), width = TruncPixel(k * nx * dx + 0.5);
+        IndexRange(sx0 + 0.5, k * dx, nx, sl, sr, i0, i1);
+        for (long i = i0; i <= i1; ++i) {
             const int x = TruncPixel(k * i * dx + sx0 + 0.5);
-            ::MoveToEx(dc, x, bottom, nullptr);
-            ::LineTo(dc, x, bottom - height);
+            ::MoveToEx(dc, x, GuardPixel(bottom), nullptr);
+            ::LineTo(dc, x, GuardPixel(bottom - height));
         }
-        for (long j = 0; j < ny; ++j) {
+        IndexRange(sy0 + 0.5, -k * dy, ny, st, sb, j0, j1);
+        for (long j = j0; j <= j1; ++j) {
             const int y = TruncPixel(sy0 + 0.5 - k * j * dy);
-            ::MoveToEx(dc, left, y, nullptr);
-            ::LineTo(dc, left + width, y);
+            ::MoveToEx(dc, GuardPixel(left), y, nullptr);
+            ::LineTo(dc, GuardPixel(left + width), y);
         }
     }
 }

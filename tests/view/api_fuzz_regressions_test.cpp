@@ -156,4 +156,46 @@ TEST(ApiFuzzRegressions, ObjectsHandedToADetachedCanvasAreNotLeaked) {
     EXPECT_EQ(after.fonts, before.fonts);
 }
 
+// The grid and the layout divisions visit only what the device shows: a window the host sizes far
+// beyond its device (any size is taken) once made DrawGrid and DrawPaper2 loop over every grid point
+// and division of the whole window (at 2^26 pixels a side, ~10^14 dots). The device shows the same
+// pixels as with a window of its own size, mapped alike.
+TEST(ApiFuzzRegressions, GridAndLayoutOfAWindowFarLargerThanTheDeviceDrawOnlyWhatTheDeviceShows) {
+    const bool traced = draft2d::IsCallTraceAvailable();
+    // 0, 1: grid dots and lines; 2: a layout of 1000 x 1000 sheets of 10 x 10 mm.
+    auto draw = [&](int window, int what, std::vector<uint32_t>& pixels, int& calls) {
+        auto dev = Device::CreateImage(64, 48);
+        ASSERT_TRUE(dev);
+        dev->Clear(0xFFFFFF);
+        CGraphSystem v;
+        v.SetWndSize(window, window);
+        v.Attach(dev->GetDC(), nullptr, 0);
+        v.SetMmPixels(1.0, 1.0);
+        v.Zoom(1.0, 0.0, 48.0 - window); // the device shows user (0, 0) .. (64, 48) either way
+        v.SetGrid(5.0, 5.0, 0.0, 0.0, mgRect());
+        v.SetPaper(10.0, 10.0);
+        dev->EnableTrace(traced);
+        if (what < 2)
+            v.DrawGrid(0x0000FF, 0x0000FF, what);
+        else
+            v.DrawPaper2(1000, 1000, 0.0, 0.0, 0.0, 0.0);
+        calls = 0;
+        for (const std::string& line : dev->GetTrace())
+            calls += line.rfind("SetPixel(", 0) == 0 || line.rfind("LineTo(", 0) == 0;
+        pixels.assign(dev->GetPixels(), dev->GetPixels() + 64 * 48);
+        v.Detach();
+    };
+    for (int what = 0; what < 3; ++what) {
+        std::vector<uint32_t> small, large;
+        int smallCalls = 0, largeCalls = 0;
+        draw(64, what, small, smallCalls);
+        draw(4096, what, large, largeCalls);
+        EXPECT_EQ(small, large) << "call " << what;
+        if (traced) {
+            EXPECT_GT(smallCalls, 0);
+            EXPECT_LE(largeCalls, smallCalls + (what == 0 ? 40 : 4)) << "call " << what;
+        }
+    }
+}
+
 } // namespace
