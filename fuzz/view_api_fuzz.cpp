@@ -1985,6 +1985,11 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     if (!g_harness->image)
         std::abort();
     LoadSamples(*g_harness);
+    // The fonts are found and loaded once here, not in the first program that writes text.
+    CGraphSystem warm;
+    warm.Attach(g_harness->image->GetDC(), nullptr, 0);
+    CFontFormat(5.0).TextOutA(&warm, nullptr, 1.0, 1.0, mgPoint(), "A\xd6\xd0", -1, 0);
+    warm.Detach();
     return 0;
 }
 
