@@ -93,6 +93,21 @@ TEST(ApiFuzzRegressions, FeedbackOfADragAtTheEndOfTheIntRangeStaysOffTheWindow) 
     v.Detach();
 }
 
+// Zooming about a screen point keeps the user point under it in place, also for a point at the end
+// of the int range (the flip against the window height overflowed int there).
+TEST(ApiFuzzRegressions, ZoomAboutAPointAtTheEndOfTheIntRangeKeepsItInPlace) {
+    CGraphSystem v;
+    v.SetWndSize(800, 600);
+    for (POINT p : {POINT{100, INT_MIN}, POINT{INT_MAX, INT_MAX}, POINT{INT_MIN, 300}}) {
+        mgPoint before, after;
+        v.ScreenToUser(&p, before);
+        ASSERT_EQ(v.ZoomTo(p, 2.0 * v.GetViewScale()), 1);
+        v.ScreenToUser(&p, after);
+        EXPECT_NEAR(after.x(), before.x(), 1e-9 * std::fabs(before.x()));
+        EXPECT_NEAR(after.y(), before.y(), 1e-9 * std::fabs(before.y()));
+    }
+}
+
 // The rotate drag of the 3-D view turns one degree per pixel moved, also between the ends of the
 // int range (2^32 - 1 degrees, not the -1 degree of a difference taken in int).
 TEST(ApiFuzzRegressions, RotateDragAcrossTheIntRangeTurnsByItsTrueLength) {
