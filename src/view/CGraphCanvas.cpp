@@ -92,15 +92,26 @@ void CGraphCanvas::AttachNotChangeDC(CGraphSystem* system_, HDC hdc_) {
     Attach(system_, hdc_, 0);
 }
 
+HGDIOBJ& CGraphCanvas::Owned(int objType) {
+    return objType == OBJ_PEN ? ownedPen : objType == OBJ_BRUSH ? ownedBrush : ownedFont;
+}
+
 void CGraphCanvas::Restore(HGDIOBJ remembered, int objType) {
-    if (remembered == nullptr)
-        return;
-    HGDIOBJ cur = ::GetCurrentObject(hdc, static_cast<UINT>(objType));
-    if (cur == remembered)
-        return;
-    HGDIOBJ replaced = ::SelectObject(hdc, remembered);
-    if (replaced != nullptr && replaced != remembered)
-        ::DeleteObject(replaced);
+    HGDIOBJ& owned = Owned(objType);
+    HGDIOBJ cur = nullptr;
+    if (remembered != nullptr) {
+        cur = ::GetCurrentObject(hdc, static_cast<UINT>(objType));
+        if (cur != remembered) {
+            HGDIOBJ replaced = ::SelectObject(hdc, remembered);
+            if (replaced != nullptr && replaced != remembered)
+                ::DeleteObject(replaced);
+        }
+    }
+    // The canvas's own object that something else (a nested canvas restoring its saved state) took
+    // out of the DC: no selection replaces it any more, so it is deleted here.
+    if (owned != nullptr && owned != cur && owned != remembered)
+        ::DeleteObject(owned);
+    owned = nullptr;
 }
 
 void CGraphCanvas::Detach() {
@@ -127,7 +138,7 @@ void CGraphCanvas::Detach() {
     origFont = nullptr;
 }
 
-void CGraphCanvas::SelectReplacing(HGDIOBJ obj, HGDIOBJ remembered) {
+void CGraphCanvas::SelectReplacing(HGDIOBJ obj, HGDIOBJ remembered, int objType) {
     // A detached canvas cannot select it, so the object handed over is deleted as well.
     HGDIOBJ replaced = hdc != nullptr ? ::SelectObject(hdc, obj) : nullptr;
     if (replaced == nullptr) {
@@ -136,6 +147,11 @@ void CGraphCanvas::SelectReplacing(HGDIOBJ obj, HGDIOBJ remembered) {
     }
     if (replaced != remembered && replaced != obj)
         ::DeleteObject(replaced);
+    // An earlier object of the canvas that something else took out of the DC (see Restore) goes too.
+    HGDIOBJ& owned = Owned(objType);
+    if (owned != nullptr && owned != replaced && owned != obj && owned != remembered)
+        ::DeleteObject(owned);
+    owned = obj != remembered ? obj : nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -213,7 +229,7 @@ int CGraphCanvas::MakePen(int style, int width, COLORREF colour) {
     HPEN pen = ::ExtCreatePen(mapped, static_cast<DWORD>(width), &brush, 0, nullptr);
     if (pen == nullptr)
         return 0;
-    SelectReplacing(pen, origPen);
+    SelectReplacing(pen, origPen, OBJ_PEN);
     return 1;
 }
 
@@ -276,7 +292,7 @@ int CGraphCanvas::SetPen(int width, unsigned long colour, int style) {
 
 void CGraphCanvas::SetPen(HPEN pen) {
     if (pen != nullptr)
-        SelectReplacing(pen, origPen);
+        SelectReplacing(pen, origPen, OBJ_PEN);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -312,14 +328,14 @@ int CGraphCanvas::SetBrushColor(unsigned long colour) {
     HBRUSH brush = ::CreateBrushIndirect(&lb);
     if (brush == nullptr)
         return 0;
-    SelectReplacing(brush, origBrush);
+    SelectReplacing(brush, origBrush, OBJ_BRUSH);
     return 1;
 }
 
 void CGraphCanvas::SetNullBrush() {
     if (hdc == nullptr)
         return;
-    SelectReplacing(::GetStockObject(NULL_BRUSH), origBrush);
+    SelectReplacing(::GetStockObject(NULL_BRUSH), origBrush, OBJ_BRUSH);
 }
 
 int CGraphCanvas::SetSolidBrush(unsigned long colour) {
@@ -328,16 +344,16 @@ int CGraphCanvas::SetSolidBrush(unsigned long colour) {
     HBRUSH brush = ::CreateSolidBrush(static_cast<COLORREF>(colour));
     if (brush == nullptr)
         return 0;
-    SelectReplacing(brush, origBrush);
+    SelectReplacing(brush, origBrush, OBJ_BRUSH);
     return 1;
 }
 
 void CGraphCanvas::SetBrush(HBRUSH brush) {
     if (brush != nullptr)
-        SelectReplacing(brush, origBrush);
+        SelectReplacing(brush, origBrush, OBJ_BRUSH);
 }
 
 void CGraphCanvas::SetFont(HFONT font) {
     if (font != nullptr)
-        SelectReplacing(font, origFont);
+        SelectReplacing(font, origFont, OBJ_FONT);
 }

@@ -86,10 +86,11 @@ private:
     };
     bool ReadPen(PenInfo& info);
     int MakePen(int style, int width, COLORREF colour);
-    // Selects obj, deleting the object it replaces unless that is `remembered`. The canvas deletes
-    // obj itself when it cannot be selected.
-    void SelectReplacing(HGDIOBJ obj, HGDIOBJ remembered);
+    // Selects obj (of kind objType), deleting the object it replaces unless that is `remembered`. The
+    // canvas deletes obj itself when it cannot be selected.
+    void SelectReplacing(HGDIOBJ obj, HGDIOBJ remembered, int objType);
     void Restore(HGDIOBJ remembered, int objType);
+    HGDIOBJ& Owned(int objType);
 
     CGraphSystem* system;
     HDC hdc;
@@ -104,4 +105,10 @@ private:
     double savedLineScale;
     // The line type object itself, given back directly while its registry still holds it.
     CLineType* savedLineTypeObject;
+    // The pen, brush and font this canvas selected last and owns (null: none). A nested canvas
+    // with defaults restores a DC state that no longer holds them; they are deleted at Detach even
+    // then.
+    HGDIOBJ ownedPen = nullptr;
+    HGDIOBJ ownedBrush = nullptr;
+    HGDIOBJ ownedFont = nullptr;
 };

@@ -171,6 +171,32 @@ TEST(ApiFuzzRegressions, ObjectsHandedToADetachedCanvasAreNotLeaked) {
     EXPECT_EQ(after.fonts, before.fonts);
 }
 
+// A host's canvas owns the pen and brush it selected. A library call inside its scope that makes a
+// canvas with defaults (the grid, the paper, the command feedback) restores a DC state that holds
+// the stock pen and brush instead; the host's canvas must still delete its own when it ends, not
+// leak them.
+TEST(ApiFuzzRegressions, ObjectsOfACanvasOutlastingANestedCanvasWithDefaultsAreDeleted) {
+    auto dev = Device::CreateImage(64, 48);
+    ASSERT_TRUE(dev);
+    CGraphSystem v;
+    v.SetWndSize(64, 48);
+    v.Attach(dev->GetDC(), nullptr, 0);
+    const draft2d::GdiObjectCounts before = draft2d::GetGdiObjectCounts();
+    for (int setDefaults = 0; setDefaults < 2; ++setDefaults) {
+        CGraphCanvas canvas(&v, nullptr, setDefaults);
+        canvas.SetPen(0, 0x0000FF, PS_SOLID);
+        canvas.SetSolidBrush(0x00FF00);
+        v.DrawGrid(0x000000, 0x000000, 0); // with a canvas of its own
+        v.DrawPaper(nullptr);
+        canvas.SetPen(-2, 0xFF0000, PS_SOLID); // and one more pen after them
+    }
+    const draft2d::GdiObjectCounts after = draft2d::GetGdiObjectCounts();
+    EXPECT_EQ(after.pens, before.pens);
+    EXPECT_EQ(after.brushes, before.brushes);
+    EXPECT_EQ(dev->GetSaveDepth(), 0);
+    v.Detach();
+}
+
 // The grid and the layout divisions visit only what the device shows: a window the host sizes far
 // beyond its device (any size is taken) once made DrawGrid and DrawPaper2 loop over every grid point
 // and division of the whole window (at 2^26 pixels a side, ~10^14 dots). The device shows the same
