@@ -654,12 +654,6 @@ private:
                 SIZE size;
                 v.GetUCS(f, o);
                 v.GetWndSize(size);
-                if (!(v.GetUserToMm() >= CGraphSystem::MIN_USER_SCRMM &&
-                      v.GetUserToMm() <= CGraphSystem::MAX_USER_SCRMM))
-                    Fail("userToMm out of its bounds", op_);
-                if (!(v.GetViewScale() >= CGraphSystem::MIN_VIEW_SCALE &&
-                      v.GetViewScale() <= CGraphSystem::MAX_VIEW_SCALE))
-                    Fail("view scale out of its bounds", op_);
                 v.GetUserX();
                 v.GetUserY();
                 v.GetViewOrigin();
@@ -1849,6 +1843,16 @@ private:
             if (v->IsBmpSaved())
                 ++held.bitmaps;
             CheckLineType(k);
+            // The factors every conversion divides by stay within their bounds.
+            if (!(v->GetUserToMm() >= CGraphSystem::MIN_USER_SCRMM &&
+                  v->GetUserToMm() <= CGraphSystem::MAX_USER_SCRMM))
+                Fail("userToMm out of its bounds", op_);
+            if (!(v->GetViewScale() >= CGraphSystem::MIN_VIEW_SCALE &&
+                  v->GetViewScale() <= CGraphSystem::MAX_VIEW_SCALE))
+                Fail("view scale out of its bounds", op_);
+            if (!(v->GetMmPixelsX() > 1e-7 && v->GetMmPixelsY() > 1e-7) || v->GetWidth() < 1 ||
+                v->GetHeight() < 1)
+                Fail("pixel density or window size out of its bounds", op_);
             const int mode = v->GetZoomMode();
             if ((mode >= 2 ? mode : 0) != models_[k].command)
                 Fail("interactive command", op_);
