@@ -116,7 +116,8 @@ struct CGraphSystem::State {
     int lineWidthEnabled = 1;
     CLineType* lineType = nullptr;
     double lineScale = 1.0;
-    std::string lineTypeName; // text handed out by GetLineType
+    std::string lineTypeName;     // text handed out by GetLineType
+    std::string lineTypeSelected; // the name lineType had when it was selected
     std::unique_ptr<CFontFormat> promptFormat;
     HDC hdc = nullptr;
     HDC attribDC = nullptr;

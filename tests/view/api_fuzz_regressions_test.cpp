@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/devices.h"
+#include "linetype/CLineType.h"
 #include "view/CGraphCanvas.h"
 #include "view/CGraphSys3D.h"
 #include "view/CGraphSystem.h"
@@ -106,6 +108,53 @@ TEST(ApiFuzzRegressions, ZoomAboutAPointAtTheEndOfTheIntRangeKeepsItInPlace) {
         EXPECT_NEAR(after.x(), before.x(), 1e-9 * std::fabs(before.x()));
         EXPECT_NEAR(after.y(), before.y(), 1e-9 * std::fabs(before.y()));
     }
+}
+
+// A view keeps a pointer to the line type it selected. When the registry drops that line type and
+// a new one of another name happens to be made at the same address, the view once took the new one
+// for its own: it drew, and named, a line type the host never selected. A dropped line type reads
+// and draws as the solid line, whatever lives at its address later.
+TEST(ApiFuzzRegressions, ALineTypeMadeWhereADroppedOneWasIsNotTheViewsLineType) {
+    struct Registry : CLineTypes {
+        Registry() : CLineTypes(0) {}
+    } types;
+    types.AddItemDef("4-1", "Dashed");
+    auto dev = Device::CreateImage(64, 16);
+    ASSERT_TRUE(dev);
+    dev->Clear(0xFFFFFF);
+    CGraphSystem v(&types);
+    v.SetWndSize(64, 16);
+    v.Attach(dev->GetDC(), nullptr, 0);
+    v.SetMmPixels(1.0, 1.0);
+    v.SetLineType("Dashed", 1.0);
+    ASSERT_STREQ(v.GetLineType(), "Dashed");
+    CLineType* dropped = types.Find("Dashed");
+    types.DeleteItem(dropped);
+    EXPECT_STREQ(v.GetLineType(), ""); // dropped: the solid line
+    // Make line types until the allocator hands out the dropped one's address again.
+    std::vector<std::unique_ptr<CLineType>> made;
+    CLineType* same = nullptr;
+    for (int i = 0; i < 64 && same == nullptr; ++i) {
+        std::unique_ptr<CLineType> lt(new CLineType);
+        lt->SetLineTypeDef("8-2", ("Other" + std::to_string(i)).c_str());
+        if (lt.get() == dropped)
+            same = lt.release();
+        else
+            made.push_back(std::move(lt));
+    }
+    made.clear();
+    if (same == nullptr) {
+        v.Detach();
+        GTEST_SKIP() << "the allocator did not give the address again";
+    }
+    ASSERT_EQ(types.AddItem(same), 1);
+    EXPECT_STREQ(v.GetLineType(), "");
+    v.DrawLine(2.0, 8.0, 60.0, 8.0, CGraphSystem::COORD_SCREEN);
+    int gaps = 0;
+    for (int x = 2; x < 60; ++x)
+        gaps += dev->GetPixel(x, 8) == 0xFFFFFFu;
+    EXPECT_EQ(gaps, 0); // solid, not dashes of 8 with gaps of 2
+    v.Detach();
 }
 
 // The rotate drag of the 3-D view turns one degree per pixel moved, also between the ends of the
