@@ -278,11 +278,14 @@ int CGraphSystem::GetGridValues(double& dx, double& dy, double& x0, double& y0, 
     default:
         return 0;
     }
-    area.intersect(area, visible);
+    // An area that misses the window has no grid lines to show (the formulas below would measure
+    // from the empty rectangle's corner, wherever the grid's origin is).
+    if (!area.intersect(area, visible))
+        return 0;
     x0 = s.gridOrigin.x() + dx * NearestInteger((area.left() - s.gridOrigin.x()) / dx);
-    nx = TruncPixel((area.right() - x0) / dx + 0.5) + 1;
+    nx = TruncPixel(std::trunc((area.right() - x0) / dx + 0.5) + 1.0);
     y0 = s.gridOrigin.y() + dy * NearestInteger((area.bottom() - s.gridOrigin.y()) / dy);
-    ny = TruncPixel((area.top() - y0) / dy + 0.5) + 1;
+    ny = TruncPixel(std::trunc((area.top() - y0) / dy + 0.5) + 1.0);
     return nx > 2 && ny > 2 ? 1 : 0;
 }
 

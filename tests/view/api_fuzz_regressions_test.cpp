@@ -246,6 +246,29 @@ TEST(ApiFuzzRegressions, ObjectsOfACanvasOutlastingANestedCanvasWithDefaultsAreD
     v.Detach();
 }
 
+// A grid whose area misses the window has nothing to show. The first grid line was once measured
+// from the empty rectangle's corner: with a grid origin far away, rounding put it anywhere, and a
+// grid of some area far off was drawn over the window (or its line count overflowed int).
+TEST(ApiFuzzRegressions, GridOfAnAreaThatMissesTheWindowShowsNothing) {
+    struct GridView : CGraphSystem {
+        using CGraphSystem::GetGridValues;
+    } v;
+    v.SetWndSize(200, 200);
+    v.SetMmPixels(1.0, 1.0);
+    v.SetGridType(2);
+    int shown = 0;
+    for (int e = 15; e <= 21; ++e) {
+        for (int i = 0; i < 900; ++i) {
+            const double origin = (1.0 + i * 0.01) * std::pow(10.0, e); // 6.39e21 once misled it
+            v.SetGrid(10.0, 10.0, origin, origin, mgRect(5000, 5000, 6000, 6000));
+            double dx, dy, x0, y0;
+            long nx, ny;
+            shown += v.GetGridValues(dx, dy, x0, y0, nx, ny);
+        }
+    }
+    EXPECT_EQ(shown, 0);
+}
+
 // The grid and the layout divisions visit only what the device shows: a window the host sizes far
 // beyond its device (any size is taken) once made DrawGrid and DrawPaper2 loop over every grid point
 // and division of the whole window (at 2^26 pixels a side, ~10^14 dots). The device shows the same
