@@ -262,6 +262,18 @@ void CLineType::DrawPattern(CGraphSystem* gs, HDC hdc, const std::deque<mgPoint>
             }
             continue;
         }
+        if (!shown(a, b)) {
+            // Nothing of this segment can be seen: only the phase runs on, piece by piece as below.
+            for (int piece = 0; len > 0.5 && piece < kMaxPiecesPerSegment; ++piece) {
+                fill = firstFill;
+                const double r = len + phase > L ? L - phase : len;
+                phase += r;
+                if (L - phase < 1.0)
+                    phase = 0.0;
+                len -= r;
+            }
+            continue;
+        }
         const double curAngle = angleOf(i);
         double prevAngle = i > 0 ? angleOf(i - 1) : (closed ? angleOf(n - 2) : curAngle);
         const double nextAngle = i + 2 < n ? angleOf(i + 1) : (closed ? angleOf(0) : curAngle);
