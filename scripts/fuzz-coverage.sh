@@ -34,9 +34,9 @@ build=build/fuzz-coverage
 out=$build/report/$harness
 rm -rf "$out"
 mkdir -p "$out/profiles"
-# One profile per process (%p); the harness is run on copies of nothing: -runs=0 only executes
-# the inputs, it never writes into a corpus.
-LLVM_PROFILE_FILE="$out/profiles/%p.profraw" "$build/fuzz/fuzz_$harness" -runs=0 "${corpora[@]}" \
+# One profile per process (%p); -runs=0 only executes the inputs, it never writes into a corpus
+# (an input that fails is written to the report directory).
+LLVM_PROFILE_FILE="$out/profiles/%p.profraw" "$build/fuzz/fuzz_$harness" -runs=0 -artifact_prefix="$out/" "${corpora[@]}" \
     >"$out/replay.log" 2>&1 || {
     tail -n 20 "$out/replay.log" >&2
     exit 1
