@@ -1,12 +1,15 @@
 // The line type file reader and the dash definition parser on arbitrary bytes.
 //
-// LoadFromFile takes a path, so each input is written to one temporary file first. The loaded
-// registry is then searched, copied and cleared, and the input is also parsed as a definition.
+// LoadFromFile takes a path and opens it itself, so each input is put into one memory file
+// (memfd_create, made once) that is opened through its /proc/self/fd name: no file on disk, and
+// every open starts reading at the beginning. The loaded registry is then searched, copied and
+// cleared, and the input is also parsed as a definition.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include "linetype/CLineType.h"
@@ -17,17 +20,20 @@ struct Registry : CLineTypes {
     Registry() : CLineTypes(0) {}
 };
 
-const std::string& TempPath() {
+// Fills the memory file with the input and returns the path that opens it.
+const std::string& MemoryFilePath(const uint8_t* data, size_t size) {
+    static int fd = -1;
     static const std::string path = [] {
-        const char* dir = std::getenv("TMPDIR");
-        std::string p = std::string(dir && *dir ? dir : "/tmp") + "/draft2d-fuzz-linetype-XXXXXX";
-        const int fd = mkstemp(&p[0]);
+        fd = memfd_create("draft2d-fuzz-linetype", MFD_CLOEXEC);
         if (fd < 0) {
             std::abort();
         }
-        close(fd);
-        return p;
+        return "/proc/self/fd/" + std::to_string(fd);
     }();
+    if (ftruncate(fd, static_cast<off_t>(size)) != 0 ||
+        (size > 0 && pwrite(fd, data, size, 0) != static_cast<ssize_t>(size))) {
+        std::abort();
+    }
     return path;
 }
 
@@ -37,15 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > (1u << 20)) {
         return 0;
     }
-    const std::string& path = TempPath();
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) {
-        std::abort();
-    }
-    if (size > 0 && std::fwrite(data, 1, size, f) != size) {
-        std::abort();
-    }
-    std::fclose(f);
+    const std::string& path = MemoryFilePath(data, size);
 
     Registry reg;
     const int count = reg.LoadFromFile(path.c_str());

@@ -1,8 +1,9 @@
 // The binary symbol reader on arbitrary bytes.
 //
-// ReadFileBin takes a descriptor, so each input is written to one temporary file first. The
-// symbol that comes out is checked (at most 1000 items, point blocks and texts readable, widths
-// clamped), copied deeply and destroyed; leaks and overreads are the sanitizers' to find.
+// ReadFileBin reads a descriptor with _read, so each input is put into one memory file (no file
+// system; see symfuzz::MemoryFile). The symbol that comes out is checked (at most 1000 items, point
+// blocks and texts readable, widths clamped), copied deeply and destroyed; leaks and overreads are
+// the sanitizers' to find.
 #include "platform/win32.h"
 #include "symbol_fuzz.h"
 
@@ -10,14 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > (1u << 20)) {
         return 0;
     }
-    const std::string& path = symfuzz::WriteTemp(data, size, "symbolbin");
-    const int fd = _open(path.c_str(), _O_RDONLY | _O_BINARY);
-    if (fd < 0) {
-        std::abort();
-    }
+    const int fd = symfuzz::MemoryFile(data, size);
     symfuzz::Symbol s;
     const int result = s.ReadFileBin(fd);
-    _close(fd);
     if (result != 0 && result != -1) {
         __builtin_trap();
     }

@@ -1,5 +1,5 @@
-// What the two symbol file harnesses share: the temporary file each input is written to, and the
-// checks of the symbol that comes out of a reader.
+// What the symbol file harnesses share: the memory file the binary reader reads each input from, and
+// the checks of the symbol that comes out of a reader.
 #pragma once
 
 #include <cstddef>
@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include "symbol/mgSymbol.h"
@@ -18,28 +19,23 @@ struct Symbol : mgSymbol {
     Symbol() : mgSymbol("fuzz") {}
 };
 
-// Writes the input to this process's temporary file (made once, named after tag) and returns its
-// path.
-inline const std::string& WriteTemp(const uint8_t* data, size_t size, const char* tag) {
-    static const std::string path = [tag] {
-        const char* dir = std::getenv("TMPDIR");
-        std::string p = std::string(dir && *dir ? dir : "/tmp") + "/draft2d-fuzz-" + tag + "-XXXXXX";
-        const int fd = mkstemp(&p[0]);
-        if (fd < 0) {
+// The input as a descriptor read from its start: one memory file of this process (memfd_create, made
+// once), refilled for every input, so that no input touches the file system. The descriptor stays
+// open; readers must not close it.
+inline int MemoryFile(const uint8_t* data, size_t size) {
+    static const int fd = [] {
+        const int f = memfd_create("draft2d-fuzz", MFD_CLOEXEC);
+        if (f < 0) {
             std::abort();
         }
-        close(fd);
-        return p;
+        return f;
     }();
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) {
+    if (ftruncate(fd, static_cast<off_t>(size)) != 0 ||
+        (size > 0 && pwrite(fd, data, size, 0) != static_cast<ssize_t>(size)) ||
+        lseek(fd, 0, SEEK_SET) != 0) {
         std::abort();
     }
-    if (size > 0 && std::fwrite(data, 1, size, f) != size) {
-        std::abort();
-    }
-    std::fclose(f);
-    return path;
+    return fd;
 }
 
 // Touches every byte an item owns, so that a block shorter than its count is an overread.

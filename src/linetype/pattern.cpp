@@ -20,13 +20,16 @@
 //
 // Bounds: segments shorter than 2 pixels, and every segment when a period is shorter than 2
 // pixels, are drawn plainly; a segment is cut into at most 9999 pieces (what is left of a longer
-// one is not drawn); offsets beyond 990 pixels are not drawn; the filling symbols visit only the
-// grid points near the visible area, at most a million of them.
+// one is not drawn); the items of a piece are drawn only when the piece, grown by everything they
+// and the pen can reach, meets the DC's clip box (the others are walked for the phase alone);
+// offsets beyond 990 pixels are not drawn; the filling symbols visit only the grid points near the
+// visible area, at most a million of them.
 #include "linetype/CLineType.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstddef>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -116,6 +119,49 @@ double SymbolReach(const mgSymbol* s) {
     return std::min(reach, 1e6);
 }
 
+// How far from its piece anything an item draws can reach, in pixels (k pixels per pattern
+// millimetre): dash offsets (up to ten times at a sharp corner's bisector), circles, ticks, symbols
+// and letters. Infinite when it cannot be told.
+double ItemReach(const CLineType::item_data& item, double k, double symbolPixels) {
+    switch (item.kind) {
+    case 'M': {
+        double m = std::fabs(item.offset);
+        for (int i = 0; item.offsets != nullptr && i < item.offsetCount; ++i)
+            m = std::max(m, double(std::fabs(item.offsets[i])));
+        return 10.0 * std::min(k * m, kMaxOffset);
+    }
+    case 'C':
+        return k * (std::fabs(item.offset) + std::fabs(item.radius));
+    case 'E':
+    case 'H':
+    case 'h':
+        return k * std::max(std::fabs(item.from), std::fabs(item.to));
+    case 'B':
+        return k * std::fabs(item.offset) +
+               SymbolReach(mgSymbols::c_object.Find(item.blockName)) * symbolPixels;
+    case 'Z':
+        return k * (std::fabs(item.offset) +
+                    std::fabs(item.height) * (item.text != nullptr ? std::strlen(item.text) + 1.0 : 1.0));
+    default:
+        return 0.0;
+    }
+}
+
+// The width of the pen selected in dc, in pixels (0 when it cannot be read).
+double PenWidth(HDC dc) {
+    HGDIOBJ pen = ::GetCurrentObject(dc, OBJ_PEN);
+    union {
+        EXTLOGPEN ext;
+        LOGPEN log;
+    } buf;
+    const int n = pen != nullptr ? ::GetObjectA(pen, sizeof(buf.ext), &buf) : 0;
+    if (n == static_cast<int>(sizeof(LOGPEN)))
+        return buf.log.lopnWidth.x;
+    if (n >= static_cast<int>(offsetof(EXTLOGPEN, elpHatch)))
+        return buf.ext.elpWidth;
+    return 0.0;
+}
+
 // The random numbers of a filling, drawn from the grid indices of each point (SplitMix64), so a
 // drawing comes out the same every time, whatever else uses the C library's rand.
 class GridRandom {
@@ -178,6 +224,26 @@ void CLineType::DrawPattern(CGraphSystem* gs, HDC hdc, const std::deque<mgPoint>
         n >= 3 && std::fabs(p[0].x() - p[n - 1].x()) < kTiny && std::fabs(p[0].y() - p[n - 1].y()) < kTiny;
     auto angleOf = [&p](size_t i) { return GetLineAngle(p[i].x(), p[i].y(), p[i + 1].x(), p[i + 1].y()); };
 
+    // What the DC shows, grown by everything the items and the pen can reach beyond their piece:
+    // pieces outside it are walked (the phase runs on) without drawing their items, so that a path
+    // reaching far off the device costs no more than the part that can be seen.
+    const item_data* firstFill = nullptr;
+    double reach = 2.0 + PenWidth(hdc != nullptr ? hdc : gs->GetDrawDC());
+    for (const item_data* item : items) {
+        if (item->kind == 'b' && firstFill == nullptr)
+            firstFill = item;
+        reach = std::max(reach, 2.0 + ItemReach(*item, k, gs->PaperToScreen()));
+    }
+    RECT box;
+    const bool culled =
+        std::isfinite(reach) && ::GetClipBox(hdc != nullptr ? hdc : gs->GetDrawDC(), &box) != 0;
+    const double boxLeft = box.left - reach, boxTop = box.top - reach;
+    const double boxRight = box.right + reach, boxBottom = box.bottom + reach;
+    auto shown = [&](const mgPoint& a, const mgPoint& e) {
+        return !culled || (std::max(a.x(), e.x()) >= boxLeft && std::min(a.x(), e.x()) <= boxRight &&
+                           std::max(a.y(), e.y()) >= boxTop && std::min(a.y(), e.y()) <= boxBottom);
+    };
+
     double phase = 0.0;
     const item_data* fill = nullptr;
     for (size_t i = 0; i + 1 < n; ++i) {
@@ -197,6 +263,18 @@ void CLineType::DrawPattern(CGraphSystem* gs, HDC hdc, const std::deque<mgPoint>
             }
             continue;
         }
+        if (!shown(a, b)) {
+            // Nothing of this segment can be seen: only the phase runs on, piece by piece as below.
+            for (int piece = 0; len > 0.5 && piece < kMaxPiecesPerSegment; ++piece) {
+                fill = firstFill;
+                const double r = len + phase > L ? L - phase : len;
+                phase += r;
+                if (L - phase < 1.0)
+                    phase = 0.0;
+                len -= r;
+            }
+            continue;
+        }
         const double curAngle = angleOf(i);
         double prevAngle = i > 0 ? angleOf(i - 1) : (closed ? angleOf(n - 2) : curAngle);
         const double nextAngle = i + 2 < n ? angleOf(i + 1) : (closed ? angleOf(0) : curAngle);
@@ -209,7 +287,9 @@ void CLineType::DrawPattern(CGraphSystem* gs, HDC hdc, const std::deque<mgPoint>
                 e.set(a.x() + r * ux, a.y() + r * uy);
                 endAngle = curAngle;
             }
-            for (const item_data* item : items) {
+            fill = firstFill;
+            for (size_t it = shown(a, e) ? 0 : items.size(); it < items.size(); ++it) {
+                const item_data* item = items[it];
                 switch (item->kind) {
                 case 'M':
                     DrawHorLine(gs, hdc, *item, scale, a, e, phase, curAngle, prevAngle, endAngle);
@@ -227,10 +307,6 @@ void CLineType::DrawPattern(CGraphSystem* gs, HDC hdc, const std::deque<mgPoint>
                     break;
                 case 'Z':
                     DrawLetter(gs, hdc, *item, scale, a, e, phase);
-                    break;
-                case 'b':
-                    if (fill == nullptr)
-                        fill = item;
                     break;
                 default:
                     break;

@@ -41,7 +41,9 @@ CGraphCanvas::CGraphCanvas(const CGraphCanvas& other)
     : system(other.system), hdc(other.hdc), savedDC(other.savedDC), origPen(other.origPen),
       origBrush(other.origBrush), origFont(other.origFont), hasLineType(other.hasLineType),
       savedLineType(other.savedLineType), savedLineScale(other.savedLineScale),
-      savedLineTypeObject(other.savedLineTypeObject) {}
+      savedLineTypeObject(other.savedLineTypeObject) {
+    TakeOwned(other);
+}
 
 CGraphCanvas& CGraphCanvas::operator=(const CGraphCanvas& other) {
     if (&other == this)
@@ -58,7 +60,17 @@ CGraphCanvas& CGraphCanvas::operator=(const CGraphCanvas& other) {
     savedLineType = other.savedLineType;
     savedLineScale = other.savedLineScale;
     savedLineTypeObject = other.savedLineTypeObject;
+    TakeOwned(other);
     return *this;
+}
+
+// The objects the original selected last pass to the copy, so that exactly one of the two deletes
+// each of them, whichever replaces or releases it.
+void CGraphCanvas::TakeOwned(const CGraphCanvas& other) {
+    ownedPen = other.ownedPen;
+    ownedBrush = other.ownedBrush;
+    ownedFont = other.ownedFont;
+    other.ownedPen = other.ownedBrush = other.ownedFont = nullptr;
 }
 
 CGraphCanvas::~CGraphCanvas() {
@@ -100,15 +112,26 @@ void CGraphCanvas::AttachNotChangeDC(CGraphSystem* system_, HDC hdc_) {
     Attach(system_, hdc_, 0);
 }
 
+HGDIOBJ& CGraphCanvas::Owned(int objType) {
+    return objType == OBJ_PEN ? ownedPen : objType == OBJ_BRUSH ? ownedBrush : ownedFont;
+}
+
 void CGraphCanvas::Restore(HGDIOBJ remembered, int objType) {
-    if (remembered == nullptr)
-        return;
-    HGDIOBJ cur = ::GetCurrentObject(hdc, static_cast<UINT>(objType));
-    if (cur == remembered)
-        return;
-    HGDIOBJ replaced = ::SelectObject(hdc, remembered);
-    if (replaced != nullptr && replaced != remembered)
-        ::DeleteObject(replaced);
+    HGDIOBJ& owned = Owned(objType);
+    HGDIOBJ cur = nullptr;
+    if (remembered != nullptr) {
+        cur = ::GetCurrentObject(hdc, static_cast<UINT>(objType));
+        if (cur != remembered) {
+            HGDIOBJ replaced = ::SelectObject(hdc, remembered);
+            if (replaced != nullptr && replaced != remembered)
+                ::DeleteObject(replaced);
+        }
+    }
+    // The canvas's own object that something else (a nested canvas restoring its saved state) took
+    // out of the DC: no selection replaces it any more, so it is deleted here.
+    if (owned != nullptr && owned != cur && owned != remembered)
+        ::DeleteObject(owned);
+    owned = nullptr;
 }
 
 void CGraphCanvas::Detach() {
@@ -135,14 +158,20 @@ void CGraphCanvas::Detach() {
     origFont = nullptr;
 }
 
-void CGraphCanvas::SelectReplacing(HGDIOBJ obj, HGDIOBJ remembered) {
-    HGDIOBJ replaced = ::SelectObject(hdc, obj);
+void CGraphCanvas::SelectReplacing(HGDIOBJ obj, HGDIOBJ remembered, int objType) {
+    // A detached canvas cannot select it, so the object handed over is deleted as well.
+    HGDIOBJ replaced = hdc != nullptr ? ::SelectObject(hdc, obj) : nullptr;
     if (replaced == nullptr) {
         ::DeleteObject(obj);
         return;
     }
     if (replaced != remembered && replaced != obj)
         ::DeleteObject(replaced);
+    // An earlier object of the canvas that something else took out of the DC (see Restore) goes too.
+    HGDIOBJ& owned = Owned(objType);
+    if (owned != nullptr && owned != replaced && owned != obj && owned != remembered)
+        ::DeleteObject(owned);
+    owned = obj != remembered ? obj : nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -220,7 +249,7 @@ int CGraphCanvas::MakePen(int style, int width, COLORREF colour) {
     HPEN pen = ::ExtCreatePen(mapped, static_cast<DWORD>(width), &brush, 0, nullptr);
     if (pen == nullptr)
         return 0;
-    SelectReplacing(pen, origPen);
+    SelectReplacing(pen, origPen, OBJ_PEN);
     return 1;
 }
 
@@ -282,9 +311,8 @@ int CGraphCanvas::SetPen(int width, unsigned long colour, int style) {
 }
 
 void CGraphCanvas::SetPen(HPEN pen) {
-    if (hdc == nullptr || pen == nullptr)
-        return;
-    SelectReplacing(pen, origPen);
+    if (pen != nullptr)
+        SelectReplacing(pen, origPen, OBJ_PEN);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -320,14 +348,14 @@ int CGraphCanvas::SetBrushColor(unsigned long colour) {
     HBRUSH brush = ::CreateBrushIndirect(&lb);
     if (brush == nullptr)
         return 0;
-    SelectReplacing(brush, origBrush);
+    SelectReplacing(brush, origBrush, OBJ_BRUSH);
     return 1;
 }
 
 void CGraphCanvas::SetNullBrush() {
     if (hdc == nullptr)
         return;
-    SelectReplacing(::GetStockObject(NULL_BRUSH), origBrush);
+    SelectReplacing(::GetStockObject(NULL_BRUSH), origBrush, OBJ_BRUSH);
 }
 
 int CGraphCanvas::SetSolidBrush(unsigned long colour) {
@@ -336,18 +364,16 @@ int CGraphCanvas::SetSolidBrush(unsigned long colour) {
     HBRUSH brush = ::CreateSolidBrush(static_cast<COLORREF>(colour));
     if (brush == nullptr)
         return 0;
-    SelectReplacing(brush, origBrush);
+    SelectReplacing(brush, origBrush, OBJ_BRUSH);
     return 1;
 }
 
 void CGraphCanvas::SetBrush(HBRUSH brush) {
-    if (hdc == nullptr || brush == nullptr)
-        return;
-    SelectReplacing(brush, origBrush);
+    if (brush != nullptr)
+        SelectReplacing(brush, origBrush, OBJ_BRUSH);
 }
 
 void CGraphCanvas::SetFont(HFONT font) {
-    if (hdc == nullptr || font == nullptr)
-        return;
-    SelectReplacing(font, origFont);
+    if (font != nullptr)
+        SelectReplacing(font, origFont, OBJ_FONT);
 }

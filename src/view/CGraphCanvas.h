@@ -8,8 +8,9 @@
 //
 // Ownership: a pen, brush or font that a canvas operation replaces in the DC is deleted, unless it
 // is the remembered object of its kind. So objects handed to SetPen(HPEN), SetBrush and SetFont
-// become the canvas's to delete, and the objects that were selected at attachment never are. (GDI
-// ignores the deletion of a stock object.)
+// become the canvas's to delete, and the objects that were selected at attachment never are; one
+// that cannot be selected (a detached canvas) is deleted at once. (GDI ignores the deletion of a
+// stock object.)
 //
 // Pens are made with ExtCreatePen from a solid logical brush. The requested style is kept when it
 // is PS_DASH or PS_DOT; every other style gives 0x12200, a geometric solid pen with flat ends and
@@ -24,7 +25,8 @@
 // (deleting what either handle selected), gives the view its line type back and restores the DC's
 // saved state. Releasing the other later selects the remembered objects and the saved line type
 // again (deleting what it selected since) and asks for a DC level that is gone, which GDI refuses;
-// so nothing may save the DC or select objects of its own into it between the two releases.
+// so nothing may save the DC or select objects of its own into it between the two releases. The
+// objects the original selected last become the copy's to delete: use one handle at a time.
 #pragma once
 
 #include <string>
@@ -89,10 +91,12 @@ private:
     };
     bool ReadPen(PenInfo& info);
     int MakePen(int style, int width, COLORREF colour);
-    // Selects obj, deleting the object it replaces unless that is `remembered`. The canvas deletes
-    // obj itself when it cannot be selected.
-    void SelectReplacing(HGDIOBJ obj, HGDIOBJ remembered);
+    // Selects obj (of kind objType), deleting the object it replaces unless that is `remembered`. The
+    // canvas deletes obj itself when it cannot be selected.
+    void SelectReplacing(HGDIOBJ obj, HGDIOBJ remembered, int objType);
     void Restore(HGDIOBJ remembered, int objType);
+    HGDIOBJ& Owned(int objType);
+    void TakeOwned(const CGraphCanvas& other);
 
     CGraphSystem* system;
     HDC hdc;
@@ -107,4 +111,11 @@ private:
     double savedLineScale;
     // The line type object itself, given back directly while its registry still holds it.
     CLineType* savedLineTypeObject;
+    // The pen, brush and font this canvas selected last and owns (null: none). A nested canvas
+    // with defaults restores a DC state that no longer holds them; they are deleted at Detach even
+    // then. A copy takes them over from its original (one owner each), which is why they are
+    // mutable.
+    mutable HGDIOBJ ownedPen = nullptr;
+    mutable HGDIOBJ ownedBrush = nullptr;
+    mutable HGDIOBJ ownedFont = nullptr;
 };

@@ -70,6 +70,7 @@ void CGraphSystem::State::CopyParameters(const State& o, bool forAssignment) {
         regenFunc = o.regenFunc;
         regenData = o.regenData;
         lineType = o.lineType;
+        lineTypeSelected = o.lineTypeSelected;
         isPrint = o.isPrint;
     }
     bkColor = o.bkColor;
@@ -139,6 +140,7 @@ void CGraphSystem::SetLineType(const char* name, double scale) {
     if (lt == nullptr)
         lt = lineTypes->Find(nullptr);
     state->lineType = lt;
+    state->lineTypeSelected = lt != nullptr ? lt->GetName() : std::string();
     if (scale > 1e-7)
         state->lineScale = scale;
 }
@@ -149,17 +151,23 @@ const char* CGraphSystem::GetLineType() const {
     // The line type's own name, valid while the line type lives: a host (or a canvas) may keep it
     // across drawing calls, which read the line type themselves. A line type its registry has
     // dropped since it was selected draws as the solid line, so that is its name.
-    const CLineType* lt = LiveLineType(state->lineType);
+    const CLineType* lt = CurrentLineType();
     return (lt != nullptr ? lt : &CLineTypes::c_solidLine)->name.c_str();
 }
 
 CLineType* CGraphSystem::CurrentLineType() const {
-    return LiveLineType(state->lineType);
+    // A line type the registry dropped may have left its address to a new one: the view's pointer
+    // is taken for the line type selected only while that still has the name it had then.
+    CLineType* lt = LiveLineType(state->lineType);
+    if (lt != nullptr && lt != &CLineTypes::c_solidLine && lt->GetName() != state->lineTypeSelected)
+        return nullptr;
+    return lt;
 }
 
 void CGraphSystem::RestoreLineType(CLineType* lt, const char* name, double scale) {
     if (name != nullptr && lt != nullptr && LiveLineType(lt) == lt) {
         state->lineType = lt;
+        state->lineTypeSelected = lt->GetName();
         if (scale > 1e-7)
             state->lineScale = scale;
         return;
@@ -226,7 +234,7 @@ void CGraphSystem::AddToPath(double x, double y, int newPath) {
             } else {
                 p.reset(new ViewPath);
             }
-            p->lineType = state->lineType;
+            p->lineType = CurrentLineType();
             p->lineScale = state->lineScale;
             path = p.get();
             state->paths.push_back(std::move(p));

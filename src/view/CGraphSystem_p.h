@@ -71,6 +71,7 @@ struct CGraphSystem::State {
     int lineWidthEnabled = 1;
     CLineType* lineType = nullptr;
     double lineScale = 1.0;
+    std::string lineTypeSelected; // the name lineType had when it was selected
     std::unique_ptr<CFontFormat> promptFormat;
     HDC hdc = nullptr;
     HDC attribDC = nullptr;

@@ -29,8 +29,18 @@ struct DragRecord {
 
 DragRecord g_drag;
 
+// Client coordinates are any ints the host passes: differences are taken in double, where they
+// cannot overflow.
 double DistanceFromDown(int x, int y) {
-    return std::hypot(double(x - g_drag.downX), double(y - g_drag.downY));
+    return std::hypot(double(x) - g_drag.downX, double(y) - g_drag.downY);
+}
+
+// The pan of a drag from the button-down point to (x, y), in pixels.
+double PanX(int x) {
+    return double(x) - g_drag.downX;
+}
+double PanY(int y) {
+    return double(y) - g_drag.downY;
 }
 
 // Step factor of the pan and zoom keys: 1/4, 1/16, 1/64 below level 0, else level + 1.
@@ -98,10 +108,10 @@ int CGraphSystem::OnMouseMove(int x, int y) {
     }
     Zoom(g_drag.downScale, g_drag.downViewX, g_drag.downViewY);
     if (mode == ZOOM_PAN) {
-        ZoomPan(x - g_drag.downX, y - g_drag.downY);
+        ZoomPan(PanX(x), PanY(y));
     } else {
         POINT down = {g_drag.downX, g_drag.downY};
-        ZoomByFactor(down, double(g_drag.downY - y) * kDynamicZoom / state->height);
+        ZoomByFactor(down, -PanY(y) * kDynamicZoom / state->height);
     }
     RegenAll();
     return 1;
@@ -122,9 +132,9 @@ int CGraphSystem::OnLButtonUp(int x, int y) {
             break;
         Zoom(g_drag.downScale, g_drag.downViewX, g_drag.downViewY);
         if (state->zoomMode == ZOOM_PAN)
-            ZoomPan(x - g_drag.downX, y - g_drag.downY);
+            ZoomPan(PanX(x), PanY(y));
         else
-            ZoomByFactor(down, double(g_drag.downY - y) * kDynamicZoom / state->height);
+            ZoomByFactor(down, -PanY(y) * kDynamicZoom / state->height);
         RegenAll();
         return 1;
     case ZOOM_IN:
@@ -222,7 +232,10 @@ void CGraphSystem::OnDraw() {
     HDC dc = GetDrawDC();
     if (state->zoomMode < ZOOM_PAN || state->mouseDown == 0 || dc == nullptr)
         return;
-    const int dx = g_drag.downX, dy = g_drag.downY;
+    // The feedback of a drag far off the window stays in the guard box, whatever the client
+    // coordinates were.
+    using draft2d::detail::GuardPixel;
+    const int dx = GuardPixel(g_drag.downX), dy = GuardPixel(g_drag.downY);
     CGraphCanvas canvas(this, dc, 1);
     switch (state->zoomMode) {
     case ZOOM_PAN:
@@ -239,7 +252,7 @@ void CGraphSystem::OnDraw() {
         if (DistanceFromDown(state->mouseX, state->mouseY) > kWindowDistance) {
             // Hollow: the canvas selected the null brush.
             canvas.SetPen(0, state->zoomMode == ZOOM_OUT ? 0xFFFFFFFFul : zoomWndColor, PS_DOT);
-            ::Rectangle(dc, dx, dy, state->mouseX, state->mouseY);
+            ::Rectangle(dc, dx, dy, GuardPixel(state->mouseX), GuardPixel(state->mouseY));
         }
         break;
     default:

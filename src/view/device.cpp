@@ -90,6 +90,7 @@ void CGraphSystem::Attach(HDC dc, HDC attrib, int useCache) {
     ::SetTextJustification(draw, 0, 0);
     ::SetTextCharacterExtra(draw, 0);
     s.lineType = lineTypes->Find(nullptr);
+    s.lineTypeSelected = s.lineType != nullptr ? s.lineType->GetName() : std::string();
     s.lineScale = 1.0;
 }
 

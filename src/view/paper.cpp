@@ -83,7 +83,10 @@ void CGraphSystem::GetPaperRectPixel(RECT& r) const {
 namespace {
 
 // Frame, shadow and fill of the sheet R on a display, with the pens of canvas.
+// A host's rectangle may reach the ends of the int range: it is brought into the guard box first, so
+// that the frame and shadow around it neither overflow nor wrap across the window.
 void DrawSheetOnDisplay(CGraphSystem& view, CGraphCanvas& canvas, HDC dc, RECT r) {
+    ::SetRect(&r, GuardPixel(r.left), GuardPixel(r.top), GuardPixel(r.right), GuardPixel(r.bottom));
     ::InflateRect(&r, 1, 1);
     canvas.SetPen(0, 0xFFFFFFFF, PS_SOLID);
     ::Rectangle(dc, r.left, r.top, r.right, r.bottom);
@@ -123,6 +126,21 @@ void VisibleDivisions(double origin, double step, long long count, double lo, do
 // whatever brush the host left in the DC.
 void DrawOutlineOnPrinter(CGraphSystem& view, const SheetPixels& p) {
     view.DrawRect(mgRect(p.left, p.top, p.right, p.bottom), 0, 0, 0, CGraphSystem::COORD_SCREEN);
+}
+
+// What dc can show at all, in screen pixels: its clip box (a page, a bitmap, the visible part of a
+// window), grown by a pixel each way; false when the DC cannot tell. The loops over layout divisions
+// and grid points go over this box only, so that a window far larger than any device (the host may
+// give any size) cannot make them run for ages.
+bool ShownBox(HDC dc, double& left, double& top, double& right, double& bottom) {
+    RECT box;
+    if (::GetClipBox(dc, &box) == 0)
+        return false;
+    left = box.left - 1.0;
+    top = box.top - 1.0;
+    right = box.right + 1.0;
+    bottom = box.bottom + 1.0;
+    return true;
 }
 
 } // namespace
@@ -191,15 +209,24 @@ void CGraphSystem::DrawPaper2(int nx, int ny, double ml, double mt, double mr, d
     canvas.SetPen(0, 0xFFFFFFFF, PS_SOLID);
     ::Rectangle(dc, GuardPixel(left), GuardPixel(top), GuardPixel(right), GuardPixel(bottom));
 
-    // Division lines, only those on the window (a pixel of margin either side).
+    // Division lines, only those on the window (a pixel of margin either side) and on what the DC
+    // shows. The clip rectangle plays no part: MoveToEx and LineTo are not clipped by it.
+    double xlo = -1.0, xhi = state->width + 1.0, ylo = -1.0, yhi = state->height + 1.0;
+    double sl, st, sr, sb;
+    if (ShownBox(dc, sl, st, sr, sb)) {
+        xlo = std::max(xlo, sl);
+        xhi = std::min(xhi, sr);
+        ylo = std::max(ylo, st);
+        yhi = std::min(yhi, sb);
+    }
     long long first, last;
-    VisibleDivisions(top, h, ny, -1.0, state->height + 1.0, first, last);
+    VisibleDivisions(top, h, ny, ylo, yhi, first, last);
     for (long long k = first; k <= last; ++k) {
         const int y = GuardPixel(top + static_cast<double>(k) * h);
         ::MoveToEx(dc, GuardPixel(left), y, nullptr);
         ::LineTo(dc, GuardPixel(right), y);
     }
-    VisibleDivisions(left, w, nx, -1.0, state->width + 1.0, first, last);
+    VisibleDivisions(left, w, nx, xlo, xhi, first, last);
     for (long long k = first; k <= last; ++k) {
         const int x = GuardPixel(left + static_cast<double>(k) * w);
         ::MoveToEx(dc, x, GuardPixel(top), nullptr);
@@ -217,6 +244,28 @@ const double kMinGridPixels = 5.0; // a grid finer than this on screen is not sh
 // The integer nearest to q, halves away from zero, as a double (no integer conversion).
 double NearestInteger(double q) {
     return std::copysign(std::trunc(std::fabs(q) + 0.5), q);
+}
+
+// The indices [first, last] of the points a + i * step, i = 0 .. n - 1 (screen pixels), that fall
+// within [lo, hi]; first > last when none does. A step that does not move puts every point on the
+// first one's pixel.
+void IndexRange(double a, double step, long n, double lo, double hi, long& first, long& last) {
+    first = 0;
+    last = -1;
+    if (!(step != 0) || !std::isfinite(step)) {
+        if (a >= lo && a <= hi && n > 0)
+            last = 0;
+        return;
+    }
+    double f = (lo - a) / step, l = (hi - a) / step;
+    if (step < 0)
+        std::swap(f, l);
+    f = std::max(std::ceil(f), 0.0);
+    l = std::min(std::floor(l), static_cast<double>(n) - 1.0);
+    if (f <= l) {
+        first = static_cast<long>(f);
+        last = static_cast<long>(l);
+    }
 }
 
 } // namespace
@@ -266,16 +315,18 @@ int CGraphSystem::GetGridValues(double& dx, double& dy, double& x0, double& y0, 
     default:
         return 0;
     }
-    area.intersect(area, visible);
+    // An area that misses the window has no grid lines to show (the formulas below would measure
+    // from the empty rectangle's corner, wherever the grid's origin is).
+    if (!area.intersect(area, visible))
+        return 0;
     x0 = s.gridOrigin.x() + dx * NearestInteger((area.left() - s.gridOrigin.x()) / dx);
-    nx = TruncPixel((area.right() - x0) / dx + 0.5) + 1;
+    nx = TruncPixel(std::trunc((area.right() - x0) / dx + 0.5) + 1.0);
     y0 = s.gridOrigin.y() + dy * NearestInteger((area.bottom() - s.gridOrigin.y()) / dy);
-    ny = TruncPixel((area.top() - y0) / dy + 0.5) + 1;
+    ny = TruncPixel(std::trunc((area.top() - y0) / dy + 0.5) + 1.0);
     return nx > 2 && ny > 2 ? 1 : 0;
 }
 
 void CGraphSystem::DrawGrid(unsigned long colour, unsigned long outsideColour, int style) {
-    using draft2d::detail::TruncPixel;
     HDC dc = GetDrawDC();
     double dx, dy, x0, y0;
     long nx, ny;
@@ -288,13 +339,24 @@ void CGraphSystem::DrawGrid(unsigned long colour, unsigned long outsideColour, i
         outside = state->clearColor == state->bkColor ? c : (~state->clearColor & 0xFFFFFF);
     else
         outside = static_cast<COLORREF>(outsideColour);
+    // Only the grid points and lines that fall on what the DC shows are visited (all of them when
+    // it cannot tell).
+    double sl = -HUGE_VAL, st = -HUGE_VAL, sr = HUGE_VAL, sb = HUGE_VAL;
+    ShownBox(dc, sl, st, sr, sb);
+    double sx0, sy0;
+    UserToScreen(x0, y0, &sx0, &sy0);
+    long i0, i1, j0, j1;
     if (style == 0) {
         RECT paper;
         GetPaperRectPixel(paper);
-        double x = x0;
-        for (long i = 0; i < nx; ++i, x += dx) {
-            double y = y0;
-            for (long j = 0; j < ny; ++j, y += dy) {
+        double sx1, sy1;
+        UserToScreen(x0 + dx, y0 + dy, &sx1, &sy1);
+        IndexRange(sx0, sx1 - sx0, nx, sl, sr, i0, i1);
+        IndexRange(sy0, sy1 - sy0, ny, st, sb, j0, j1);
+        double x = i0 == 0 ? x0 : x0 + i0 * dx;
+        for (long i = i0; i <= i1; ++i, x += dx) {
+            double y = j0 == 0 ? y0 : y0 + j0 * dy;
+            for (long j = j0; j <= j1; ++j, y += dy) {
                 POINT pt;
                 UserToScreen(mgPoint(x, y), &pt);
                 ::SetPixel(dc, pt.x, pt.y, c == outside || ::PtInRect(&paper, pt) ? c : outside);
@@ -305,19 +367,19 @@ void CGraphSystem::DrawGrid(unsigned long colour, unsigned long outsideColour, i
         // colour back.
         canvas.SetPen(0, colour, PS_SOLID);
         const double k = UserToScreen();
-        double sx0, sy0;
-        UserToScreen(x0, y0, &sx0, &sy0);
         const int left = TruncPixel(sx0), bottom = TruncPixel(sy0);
-        const int height = TruncPixel(k * ny * dy + 0.5), width = TruncPixel(k * nx * dx + 0.5);
-        for (long i = 0; i < nx; ++i) {
+        const double height = TruncPixel(k * ny * dy + 0.5), width = TruncPixel(k * nx * dx + 0.5);
+        IndexRange(sx0 + 0.5, k * dx, nx, sl, sr, i0, i1);
+        for (long i = i0; i <= i1; ++i) {
             const int x = TruncPixel(k * i * dx + sx0 + 0.5);
-            ::MoveToEx(dc, x, bottom, nullptr);
-            ::LineTo(dc, x, bottom - height);
+            ::MoveToEx(dc, x, GuardPixel(bottom), nullptr);
+            ::LineTo(dc, x, GuardPixel(bottom - height));
         }
-        for (long j = 0; j < ny; ++j) {
+        IndexRange(sy0 + 0.5, -k * dy, ny, st, sb, j0, j1);
+        for (long j = j0; j <= j1; ++j) {
             const int y = TruncPixel(sy0 + 0.5 - k * j * dy);
-            ::MoveToEx(dc, left, y, nullptr);
-            ::LineTo(dc, left + width, y);
+            ::MoveToEx(dc, GuardPixel(left), y, nullptr);
+            ::LineTo(dc, GuardPixel(left + width), y);
         }
     }
 }

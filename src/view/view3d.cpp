@@ -116,8 +116,9 @@ int CGraphSys3D::OnMouseMove(int x, int y) {
     int result = 0;
     if (state->zoomMode == ZOOM_ROTATE) {
         // Turn by one degree per pixel moved since the last event: left and up increase the angles.
-        angleH = std::fmod(angleH + (state->mouseX - x) * kDegree, kTwoPi);
-        angleV = std::fmod(angleV + (state->mouseY - y) * kDegree, kTwoPi);
+        // (Client coordinates are any ints: the differences are taken in double.)
+        angleH = std::fmod(angleH + (double(state->mouseX) - x) * kDegree, kTwoPi);
+        angleV = std::fmod(angleV + (double(state->mouseY) - y) * kDegree, kTwoPi);
         UpdateSinCos();
         CGraphSystem::RegenAll();
         result = 1;

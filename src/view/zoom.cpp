@@ -73,8 +73,9 @@ int CGraphSystem::ZoomTo(POINT screenPt, double scale) {
     else if (scale > MAX_VIEW_SCALE)
         scale = MAX_VIEW_SCALE;
     const State& s = *state;
+    // (The point's y is any int: the flip is taken in double.)
     Zoom(scale, (u.x() * s.userToMm + s.userX) - screenPt.x / (scale * s.mmPixelsX),
-         (u.y() * s.userToMm + s.userY) - (s.height - screenPt.y) / (scale * s.mmPixelsY));
+         (u.y() * s.userToMm + s.userY) - (s.height - double(screenPt.y)) / (scale * s.mmPixelsY));
     return 1;
 }
 

@@ -217,8 +217,19 @@ TEST_F(PatternTest, BoundsOfTheWalk) {
     Draw("Far", 0.99, {{0, 50}, {20, 50}}); // 1000 mm at scale 0.99 is 990 pixels: drawn
     EXPECT_EQ(Strokes().size(), 6u);
 
-    Draw("Fine", 1.0, {{0, 10}, {30000, 10}}); // 15000 periods of 2 pixels
+    // 15000 periods of 2 pixels, on a device wide enough to show them (pieces off the device are
+    // not drawn).
+    std::unique_ptr<Device> wide = Device::CreateImage(20100, 20);
+    ASSERT_TRUE(wide);
+    std::swap(dev, wide);
+    view.Attach(dev->GetDC(), nullptr, 0);
+    view.SetMmPixels(1.0, 1.0);
+    dev->EnableTrace(true);
+    Draw("Fine", 1.0, {{0, 10}, {30000, 10}});
     const Lines many = Strokes();
+    std::swap(dev, wide);
+    view.Attach(dc, nullptr, 0);
+    view.SetMmPixels(1.0, 1.0);
     ASSERT_EQ(many.size(), 9999u);
     EXPECT_EQ(many.back(), "19996,10-19997,10");
 

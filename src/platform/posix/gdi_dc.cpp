@@ -676,6 +676,20 @@ BOOL WINAPI GetCurrentPositionEx(HDC hdc, LPPOINT pt) {
     return TRUE;
 }
 
+// This layer has no clip regions: the box is the whole surface the DC draws on.
+int WINAPI GetClipBox(HDC hdc, LPRECT rc) {
+    Dc* dc = lookupDc(hdc);
+    if (tracing(dc))
+        traceDc(*dc, "GetClipBox()");
+    if (!dc || !rc || !dc->target)
+        return 0;
+    rc->left = 0;
+    rc->top = 0;
+    rc->right = dc->target->width;
+    rc->bottom = dc->target->height;
+    return rc->right > 0 && rc->bottom > 0 ? SIMPLEREGION : NULLREGION;
+}
+
 int WINAPI GetDeviceCaps(HDC hdc, int index) {
     Dc* dc = lookupDc(hdc);
     if (tracing(dc))

@@ -101,6 +101,11 @@ typedef TEXTMETRICA TEXTMETRIC;
 #define GDI_ERROR 0xFFFFFFFFL
 #define HGDI_ERROR ((HANDLE)-1)
 
+// Region kinds that GetClipBox reports (0 is its failure).
+#define NULLREGION 1
+#define SIMPLEREGION 2
+#define COMPLEXREGION 3
+
 // ---- Pens ---------------------------------------------------------------------------------------
 
 #define PS_SOLID 0
@@ -394,6 +399,9 @@ WINAPI_EXPORT int WINAPI SetArcDirection(HDC hdc, int dir);
 WINAPI_EXPORT int WINAPI GetArcDirection(HDC hdc);
 WINAPI_EXPORT int WINAPI GetDeviceCaps(HDC hdc, int index);
 WINAPI_EXPORT BOOL WINAPI GetCurrentPositionEx(HDC hdc, LPPOINT lppt);
+// The bounding box of what drawing on the DC can reach, in its coordinates: the device's page, the
+// bitmap selected in a memory DC. SIMPLEREGION, NULLREGION when it is empty, 0 for a bad DC.
+WINAPI_EXPORT int WINAPI GetClipBox(HDC hdc, LPRECT lprect);
 
 // ---- Objects ------------------------------------------------------------------------------------
 WINAPI_EXPORT HPEN WINAPI CreatePen(int iStyle, int cWidth, COLORREF color);
