@@ -80,4 +80,18 @@ inline void PrintRoundRatio(const char* label, const std::vector<double>& ratios
                 *mm.second, ratios.size(), target ? "; target " : "", target ? target : "");
 }
 
+// A measured value against its goal (met when the median is at most the goal): printed for the
+// reader, and as one "@goal" line that scripts/run-benchmarks.sh gathers into the table it prints
+// after all programs ran. unit is what the value counts ("x" for a ratio, "ns", "us").
+inline void ReportGoal(const char* label, const std::vector<double>& values, double goal,
+                       const char* unit = "x") {
+    if (values.empty())
+        return;
+    const auto mm = std::minmax_element(values.begin(), values.end());
+    const double median = Median(values);
+    std::printf("  %-40s = %.3f %s  (rounds %.3f-%.3f, %zu of them; goal <= %g %s: %s)\n", label, median,
+                unit, *mm.first, *mm.second, values.size(), goal, unit, median <= goal ? "met" : "NOT met");
+    std::printf("@goal\t%s\t%.3f\t%.3f\t%.3f\t%g\t%s\n", label, median, *mm.first, *mm.second, goal, unit);
+}
+
 } // namespace draft2d::bench

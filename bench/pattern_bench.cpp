@@ -6,6 +6,7 @@
 // The polylines are random walks of 12 vertices with steps of 10 to 120 pixels, kept inside the
 // image; the view runs at 96 dpi (3.78 pixels per pattern millimetre) and line scale 1.
 #include "bench_ratio.h"
+#include "bench_rounds.h"
 
 #include <cairo.h>
 
@@ -141,9 +142,11 @@ int main(int argc, char** argv) {
         for (int t : kTypes) {
             const double ours = times.Time("BM_Pattern/" + std::to_string(t));
             const double base = times.Time("BM_CairoDash/" + std::to_string(t));
-            if (ours > 0 && base > 0)
-                std::printf("  type %2d: pattern walk %8.2f ms, Cairo dashes %8.2f ms, ratio %.2f\n", t, ours,
-                            base, ours / base);
+            if (ours > 0 && base > 0) {
+                std::printf("  type %2d: pattern walk %8.2f ms, Cairo dashes %8.2f ms\n", t, ours, base);
+                const std::string label = "line type " + std::to_string(t) + " / cairo dashes (one run)";
+                draft2d::bench::ReportGoal(label.c_str(), {ours / base}, 2.0);
+            }
         }
     });
 }

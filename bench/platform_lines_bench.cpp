@@ -241,7 +241,7 @@ bool MeasureLineToAgainstBareLoop() {
                                                    }}});
     std::printf("  bare loop %.1f ns, MoveToEx+LineTo %.1f ns a segment (medians of the rounds)\n",
                 draft2d::bench::Median(ns[0]), draft2d::bench::Median(ns[1]));
-    draft2d::bench::PrintRoundRatio("gdi / bare loop", draft2d::bench::RoundRatios(ns[1], ns[0]), "<= 1.2");
+    draft2d::bench::ReportGoal("1-px LineTo / bare loop", draft2d::bench::RoundRatios(ns[1], ns[0]), 1.2);
     SelectObject(dc, old);
     DeleteObject(pen);
     return bareHash == gdiHash;
@@ -301,14 +301,14 @@ int main(int argc, char** argv) {
             const double batched = times.Time("BM_CairoBatched"), bare = times.Time("BM_BareBresenham");
             if (gdi > 0 && perSegment > 0 && batched > 0 && bare > 0) {
                 std::printf("\n%d one-pixel segments on %d x %d:\n", kSegments, kWidth, kHeight);
-                std::printf("  gdi / faster cairo  = %.3f  (target <= 0.5)\n",
-                            gdi / std::min(perSegment, batched));
+                draft2d::bench::ReportGoal("1-px LineTo / faster cairo (one run)",
+                                           {gdi / std::min(perSegment, batched)}, 0.5);
                 std::printf("  gdi / bare loop     = %.3f  (one run each, see the rounds below)\n",
                             gdi / bare);
             }
             const double gdiArc = times.Time("BM_GdiArc"), cairoArc = times.Time("BM_CairoArc");
             if (gdiArc > 0 && cairoArc > 0)
-                std::printf("%d one-pixel arcs: gdi / cairo = %.3f\n", kArcs, gdiArc / cairoArc);
+                draft2d::bench::ReportGoal("1-px Arc / cairo (one run)", {gdiArc / cairoArc}, 0.5);
             if (gdi > 0 && bare > 0)
                 samePixels = MeasureLineToAgainstBareLoop();
         });
