@@ -11,6 +11,7 @@
 // the image (the lengths of the pieces a drawing view produces: edges, dashes, arcs' chords). Arcs
 // have radii of 3 to 150 pixels and sweeps of 10 to 360 degrees, their circles inside the image.
 #include "bench_ratio.h"
+#include "bare_lines.h"
 #include "bench_rounds.h"
 #include "platform/devices.h"
 #include "platform/win32.h"
@@ -126,25 +127,13 @@ void BM_CairoBatched(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kSegments);
 }
 
-// Where a segment passes exactly between two pixels, GDI takes the pixel that keeps the line the same
-// whichever way it is drawn: towards the minor direction in octants 3, 5, 6 and 8 (counted
-// counter-clockwise from +x, y down). As a bias added to the decision variable once per segment.
-int TieBias(int dx, int dy) {
-    int octant;
-    if (dy > 0)
-        octant = dx > 0 ? (dx > dy ? 1 : 2) : (-dx > dy ? 4 : 3);
-    else
-        octant = dx < 0 ? (-dx > -dy ? 5 : 6) : (dx > -dy ? 8 : 7);
-    return (octant == 3 || octant == 5 || octant == 6 || octant == 8) ? 1 : 0;
-}
-
 // The least work that lights the same pixels: Bresenham into a plain buffer, no checks; one pixel
 // per column of the major axis, the first drawn and the last not.
 void BareLines(uint32_t* px, uint32_t color) {
     for (const Segment& s : segments()) {
         const int dx = std::abs(s.x1 - s.x0), dy = std::abs(s.y1 - s.y0);
         const int sx = s.x1 >= s.x0 ? 1 : -1, sy = s.y1 >= s.y0 ? kWidth : -kWidth;
-        const int bias = (dx | dy) ? TieBias(s.x1 - s.x0, s.y1 - s.y0) : 0;
+        const int bias = (dx | dy) ? draft2d::bench::TieBias(s.x1 - s.x0, s.y1 - s.y0) : 0;
         uint32_t* p = px + s.y0 * kWidth + s.x0;
         if (dx >= dy) {
             int err = 2 * dy - dx + bias;

@@ -5,11 +5,20 @@
 //     no view logic (cairo_arc for circles and arcs, cairo_rectangle for rectangles), and
 //   - a bare loop writing the same pixels: the segments the view handed to GDI (taken from the call
 //     trace of one regeneration) drawn by Bresenham into a plain buffer.
+// The view and the bare loop must light exactly the same pixels; the program checks that in the
+// same run and fails when they differ.
+//
 // The view's cost is split by running parts of it alone: the conversion of every point to screen
 // pixels; conversion and path store (the same calls on a view without a device, which collects and
-// discards its paths); and the platform (the traced GDI calls replayed). What is left of the whole
-// is the line type entry and its canvas. The peak resident memory of the run is printed at the end.
-#include "bench_ratio.h"
+// discards its paths); the platform (the traced GDI calls replayed); and the entry every path makes
+// into its line type (a canvas on the DC, the pen's colour read, the view's line type set aside and
+// given back) timed on its own. What is left is clipping and walking the paths.
+//
+// Every variant runs in rounds (bench_rounds.h): within a round they take turns until each has run
+// for 0.5 s of CPU time; ratios are taken per round and reported as the median of five rounds with
+// their spread. The peak resident memory of the view's runs is printed at the end.
+#include "bare_lines.h"
+#include "bench_rounds.h"
 
 #include <benchmark/benchmark.h>
 #include <cairo.h>
@@ -17,6 +26,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -161,87 +171,89 @@ long PeakKb() {
     return usage.ru_maxrss;
 }
 
-long g_viewPeakKb = 0; // peak resident memory when the view benchmark (which runs first) ends
-
-void BM_View(benchmark::State& state) {
-    auto dev = draft2d::Device::CreateImage(kWidth, kHeight);
-    CGraphSystem v;
-    v.SetWndSize(kWidth, kHeight);
-    v.Attach(dev->GetDC(), nullptr, 1);
-    // As a host drawing outlines would: the black pen and no brush, for the whole regeneration.
-    CGraphCanvas canvas(&v, nullptr, 1);
-    for (auto _ : state) {
-        v.Cls();
-        Regenerate(v);
+// A view on a 1920 x 1080 image device with a cache bitmap, drawing outlines as a host would: the
+// black pen and no brush for the whole regeneration.
+struct HostView {
+    HostView() : dev(draft2d::Device::CreateImage(kWidth, kHeight)) {
+        view.SetWndSize(kWidth, kHeight);
+        view.Attach(dev->GetDC(), nullptr, 1);
+        canvas.Attach(&view, nullptr, 1);
     }
-    canvas.Detach();
-    g_viewPeakKb = PeakKb();
-    v.ShowCacheBitmap();
-    v.Detach();
-}
+    ~HostView() {
+        canvas.Detach();
+        view.Detach();
+    }
+    long long Regeneration() {
+        view.Cls();
+        Regenerate(view);
+        return kEntities;
+    }
+    std::unique_ptr<draft2d::Device> dev;
+    CGraphSystem view;
+    CGraphCanvas canvas;
+};
 
 // Conversion alone: every point and radius to screen pixels.
-void BM_Conversion(benchmark::State& state) {
-    CGraphSystem v;
-    v.SetWndSize(kWidth, kHeight);
-    for (auto _ : state) {
-        double sum = 0;
-        for (const Entity& e : Sheet()) {
-            const int n = e.kind == Polyline ? e.n : e.kind == Line || e.kind == Rect ? 2 : 1;
-            for (int i = 0; i < n; ++i) {
-                mgPoint p;
-                v.UserToScreen(e.x[i], e.y[i], p);
-                sum += p.x();
-            }
-            if (e.kind == Circle || e.kind == Arc)
-                sum += e.r * v.UserToScreen();
-        }
-        benchmark::DoNotOptimize(sum);
-    }
-}
-
-// Conversion and path store: the same calls on a view without a device collect their paths and
-// clear them; nothing is drawn.
-void BM_ConversionAndPaths(benchmark::State& state) {
-    CGraphSystem v;
-    v.SetWndSize(kWidth, kHeight);
-    v.SetLineType("0", 1.0);
-    for (auto _ : state)
-        Regenerate(v);
-}
-
-// The platform: the GDI calls of a regeneration replayed on the cache bitmap's kind of DC.
-void BM_Platform(benchmark::State& state) {
-    auto dev = draft2d::Device::CreateImage(kWidth, kHeight);
-    HDC dc = dev->GetDC();
-    const std::vector<Segment>& segs = TracedSegments();
-    for (auto _ : state) {
-        for (const Segment& s : segs) {
-            MoveToEx(dc, s.x0, s.y0, nullptr);
-            LineTo(dc, s.x1, s.y1);
-        }
-    }
-}
-
-void BM_RawCairo(benchmark::State& state) {
-    // The primitives in screen pixels, converted once outside the timing.
-    CGraphSystem v;
-    v.SetWndSize(kWidth, kHeight);
-    std::vector<Entity> screen = Sheet();
-    for (Entity& e : screen) {
-        for (int i = 0; i < 6; ++i) {
+long long ConversionPass(const CGraphSystem& v) {
+    double sum = 0;
+    for (const Entity& e : Sheet()) {
+        const int n = e.kind == Polyline ? e.n : e.kind == Line || e.kind == Rect ? 2 : 1;
+        for (int i = 0; i < n; ++i) {
             mgPoint p;
             v.UserToScreen(e.x[i], e.y[i], p);
-            e.x[i] = p.x();
-            e.y[i] = p.y();
+            sum += p.x();
         }
-        e.r *= v.UserToScreen();
+        if (e.kind == Circle || e.kind == Arc)
+            sum += e.r * v.UserToScreen();
     }
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight);
-    cairo_t* cr = cairo_create(surface);
-    cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
-    cairo_set_line_width(cr, 1.0);
-    for (auto _ : state) {
+    benchmark::DoNotOptimize(sum);
+    return kEntities;
+}
+
+// The entry of one path into its line type, as the view makes it for every path it draws.
+long long LineTypeEntryPass(CGraphSystem& v) {
+    HDC dc = v.GetDrawDC();
+    for (int i = 0; i < kEntities; ++i) {
+        CGraphCanvas canvas(&v, dc, 0);
+        v.SetTextColor(canvas.GetPenColor());
+        v.SetLineType(nullptr, 1.0);
+    }
+    return kEntities;
+}
+
+// The GDI calls of a regeneration replayed on the cache bitmap's kind of DC.
+long long PlatformPass(HDC dc) {
+    for (const Segment& s : TracedSegments()) {
+        MoveToEx(dc, s.x0, s.y0, nullptr);
+        LineTo(dc, s.x1, s.y1);
+    }
+    return kEntities;
+}
+
+// Raw Cairo: the primitives already in screen pixels, one stroke per entity.
+struct RawCairo {
+    RawCairo() : screen(Sheet()) {
+        CGraphSystem v;
+        v.SetWndSize(kWidth, kHeight);
+        for (Entity& e : screen) {
+            for (int i = 0; i < 6; ++i) {
+                mgPoint p;
+                v.UserToScreen(e.x[i], e.y[i], p);
+                e.x[i] = p.x();
+                e.y[i] = p.y();
+            }
+            e.r *= v.UserToScreen();
+        }
+        surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight);
+        cr = cairo_create(surface);
+        cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+        cairo_set_line_width(cr, 1.0);
+    }
+    ~RawCairo() {
+        cairo_destroy(cr);
+        cairo_surface_destroy(surface);
+    }
+    long long Pass() {
         cairo_set_source_rgb(cr, 1, 1, 1);
         cairo_paint(cr);
         cairo_set_source_rgb(cr, 0, 0, 0);
@@ -270,74 +282,93 @@ void BM_RawCairo(benchmark::State& state) {
             }
             cairo_stroke(cr);
         }
+        return kEntities;
     }
-    cairo_destroy(cr);
-    cairo_surface_destroy(surface);
+    std::vector<Entity> screen;
+    cairo_surface_t* surface;
+    cairo_t* cr;
+};
+
+// The least work that lights the same pixels (bare_lines.h). Ink is 0 on a white buffer.
+long long BareLoopPass(std::vector<uint32_t>& buf) {
+    std::fill(buf.begin(), buf.end(), 0xFFFFFFFFu);
+    for (const Segment& s : TracedSegments())
+        draft2d::bench::BareLine(buf.data(), kWidth, kHeight, s.x0, s.y0, s.x1, s.y1, 0);
+    benchmark::ClobberMemory();
+    return kEntities;
 }
 
-// The least work that lights the same pixels: Bresenham into a plain buffer, no checks beyond
-// staying inside it.
-void BM_BareLoop(benchmark::State& state) {
-    std::vector<uint32_t> buf(static_cast<size_t>(kWidth) * kHeight, 0xFFFFFFFFu);
-    const std::vector<Segment>& segs = TracedSegments();
-    for (auto _ : state) {
-        std::fill(buf.begin(), buf.end(), 0xFFFFFFFFu);
-        for (const Segment& s : segs) {
-            int x = s.x0, y = s.y0;
-            const int dx = std::abs(s.x1 - s.x0), dy = -std::abs(s.y1 - s.y0);
-            const int sx = s.x1 >= s.x0 ? 1 : -1, sy = s.y1 >= s.y0 ? 1 : -1;
-            int err = dx + dy;
-            while (x != s.x1 || y != s.y1) {
-                if (static_cast<unsigned>(x) < kWidth && static_cast<unsigned>(y) < kHeight)
-                    buf[static_cast<size_t>(y) * kWidth + x] = 0;
-                const int e2 = 2 * err;
-                if (e2 >= dy) {
-                    err += dy;
-                    x += sx;
-                }
-                if (e2 <= dx) {
-                    err += dx;
-                    y += sy;
-                }
-            }
+// FNV-1a over which pixels are ink (not the background's colour) in a width x height block.
+uint64_t InkHash(const uint32_t* px, int strideWords, uint32_t background) {
+    uint64_t h = 1469598103934665603ull;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            h ^= (px[static_cast<size_t>(y) * strideWords + x] & 0xFFFFFFu) != (background & 0xFFFFFFu);
+            h *= 1099511628211ull;
         }
-        benchmark::ClobberMemory();
-    }
+    return h;
 }
-
-BENCHMARK(BM_View)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Conversion)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ConversionAndPaths)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Platform)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RawCairo)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BareLoop)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
 int main(int argc, char** argv) {
-    return draft2d::bench::RunAndPrintRatios(argc, argv, [](const draft2d::bench::RatioReporter& r) {
-        const double view = r.Time("BM_View"), cairo = r.Time("BM_RawCairo"), bare = r.Time("BM_BareLoop");
-        const double conv = r.Time("BM_Conversion"), paths = r.Time("BM_ConversionAndPaths");
-        const double platform = r.Time("BM_Platform");
-        if (view <= 0)
-            return;
-        std::printf("\n%d entities on %d x %d:\n", kEntities, kWidth, kHeight);
-        if (cairo > 0)
-            std::printf("  view / raw cairo = %.3f  (target <= 1)\n", view / cairo);
-        if (bare > 0)
-            std::printf("  view / bare loop = %.3f  (target <= 5)\n", view / bare);
-        if (conv > 0 && paths > 0 && platform > 0) {
-            const double perEntity = 1e9 / kEntities; // ns per entity from ms totals
-            std::printf(
-                "  per entity: conversion %.0f ns, path store %.0f ns, line type entry and canvas %.0f ns, "
-                "platform %.0f ns (whole %.0f ns)\n",
-                conv * perEntity * 1e-3, (paths - conv) * perEntity * 1e-3,
-                (view - paths - platform) * perEntity * 1e-3, platform * perEntity * 1e-3,
-                view * perEntity * 1e-3);
-        }
-        std::printf(
-            "  peak resident memory at the end of the view's runs: %.1f MB (the whole program: %.1f MB, "
-            "most of it the call trace the platform and bare runs replay)\n",
-            g_viewPeakKb / 1024.0, PeakKb() / 1024.0);
-    });
+    namespace b = draft2d::bench;
+    benchmark::Initialize(&argc, argv); // takes the --benchmark_* options scripts pass to every program
+
+    HostView host;
+    RawCairo cairo;
+    std::vector<uint32_t> bare(static_cast<size_t>(kWidth) * kHeight);
+    CGraphSystem noDevice; // collects its paths and clears them: conversion and path store
+    noDevice.SetWndSize(kWidth, kHeight);
+    noDevice.SetLineType("0", 1.0);
+    auto replay = draft2d::Device::CreateImage(kWidth, kHeight);
+    auto entryDevice = draft2d::Device::CreateImage(64, 64);
+    CGraphSystem entryView;
+    entryView.SetWndSize(64, 64);
+    entryView.Attach(entryDevice->GetDC(), nullptr, 1);
+    entryView.SetLineType("0", 1.0);
+
+    // The same pixels from the view and from the bare loop, or the comparison means nothing.
+    host.Regeneration();
+    host.view.ShowCacheBitmap();
+    const long viewPeakKb = PeakKb();
+    BareLoopPass(bare);
+    const uint64_t viewInk =
+        InkHash(host.dev->GetPixels(), host.dev->GetStride() / 4, host.dev->GetPixel(0, 0));
+    const uint64_t bareInk = InkHash(bare.data(), kWidth, 0xFFFFFFFFu);
+    std::printf(
+        "%d entities on %d x %d, %zu segments; ink of the view %016llx, of the bare loop %016llx: %s\n",
+        kEntities, kWidth, kHeight, TracedSegments().size(), static_cast<unsigned long long>(viewInk),
+        static_cast<unsigned long long>(bareInk), viewInk == bareInk ? "the same" : "DIFFERENT");
+
+    const auto ns = b::TimeInRounds({{"view", [&] { return host.Regeneration(); }},
+                                     {"bare loop", [&] { return BareLoopPass(bare); }},
+                                     {"raw cairo", [&] { return cairo.Pass(); }},
+                                     {"conversion", [&] { return ConversionPass(noDevice); }},
+                                     {"conversion and paths",
+                                      [&] {
+                                          Regenerate(noDevice);
+                                          return static_cast<long long>(kEntities);
+                                      }},
+                                     {"platform", [&] { return PlatformPass(replay->GetDC()); }},
+                                     {"line type entry", [&] { return LineTypeEntryPass(entryView); }}});
+    entryView.Detach();
+    enum { View, Bare, Cairo, Conversion, Paths, Platform, Entry };
+    const double view = b::Median(ns[View]), paths = b::Median(ns[Paths]), platform = b::Median(ns[Platform]);
+    const double entry = b::Median(ns[Entry]);
+    std::printf(
+        "\nnanoseconds an entity (medians of the rounds): whole view %.0f; conversion %.0f, path store %.0f, "
+        "line type entry and canvas %.0f, clipping and walking the paths %.0f, platform %.0f; bare loop "
+        "%.0f, raw cairo %.0f\n",
+        view, b::Median(ns[Conversion]), paths - b::Median(ns[Conversion]), entry,
+        view - paths - entry - platform, platform, b::Median(ns[Bare]), b::Median(ns[Cairo]));
+    b::ReportGoal("regeneration / bare loop", b::RoundRatios(ns[View], ns[Bare]), 2.5);
+    b::ReportGoal("regeneration / raw cairo", b::RoundRatios(ns[View], ns[Cairo]), 0.5);
+    b::ReportGoal("line type entry and canvas a path", ns[Entry], 250, "ns");
+    std::printf(
+        "  peak resident memory after the first regeneration: %.1f MB (the whole program: %.1f MB, most "
+        "of it the call trace the platform and bare runs replay)\n",
+        viewPeakKb / 1024.0, PeakKb() / 1024.0);
+    benchmark::Shutdown();
+    return viewInk == bareInk ? 0 : 1;
 }

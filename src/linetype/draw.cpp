@@ -6,6 +6,8 @@
 // clears the view's line type, so that whatever it draws through the view goes straight to GDI.
 #include "linetype/CLineType.h"
 
+#include <iterator>
+
 #include "view/CGraphCanvas.h"
 #include "view/CGraphSystem.h"
 
@@ -23,8 +25,8 @@ void CLineType::DrawLine(CGraphSystem* gs, HDC hdc, std::deque<mgPoint>* pts, do
     if (!(period >= 1e-7)) {
         // No pattern (the solid line, a NaN period): every segment as it is; the polyline is not
         // closed here, a caller wanting the closing edge passes the first point again.
-        for (size_t i = 1; i < p.size(); ++i)
-            gs->DrawLinePx(hdc, p[i - 1].x(), p[i - 1].y(), p[i].x(), p[i].y());
+        for (auto a = p.begin(), b = std::next(a); b != p.end(); a = b++)
+            gs->DrawLinePx(hdc, a->x(), a->y(), b->x(), b->y());
         return;
     }
     DrawPattern(gs, hdc, p, scale);

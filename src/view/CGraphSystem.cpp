@@ -76,7 +76,7 @@ void CGraphSystem::State::CopyParameters(const State& o, bool forAssignment) {
     bkColor = o.bkColor;
     clearColor = o.clearColor;
     colorMode = o.colorMode;
-    clipRect = o.clipRect;
+    SetClip(o.clipRect);
     lineWidthEnabled = o.lineWidthEnabled;
     lineScale = o.lineScale;
     paperSize = o.paperSize;

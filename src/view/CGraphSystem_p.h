@@ -68,6 +68,7 @@ struct CGraphSystem::State {
     COLORREF clearColor = 0xFFFFFF;
     int colorMode = 0;
     mgRect clipRect;
+    bool clipSet = false; // clipRect is not empty: kept with it by SetClip
     int lineWidthEnabled = 1;
     CLineType* lineType = nullptr;
     double lineScale = 1.0;
@@ -101,4 +102,9 @@ struct CGraphSystem::State {
     // Copies the parameters of other (everything but the device attachment, the bitmaps, the paths,
     // the prompt format, and, when forAssignment, the redraw callback and line type).
     void CopyParameters(const State& other, bool forAssignment);
+
+    void SetClip(const mgRect& r) {
+        clipRect = r;
+        clipSet = !r.isEmpty();
+    }
 };

@@ -234,13 +234,13 @@ void CGraphSystem::EnableLineWidth(int on) {
 void CGraphSystem::SetClipRect(const mgRect& r) {
     mgRect n(r.left(), r.bottom(), r.right(), r.top()); // normalised
     n.swopTopBottom();
-    state->clipRect = n;
+    state->SetClip(n);
 }
 
 void CGraphSystem::SetClipRect(RECT r) {
     mgRect n(&r);
     n.swopTopBottom();
-    state->clipRect = n;
+    state->SetClip(n);
 }
 
 mgRect CGraphSystem::GetClipRect() {

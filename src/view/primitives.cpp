@@ -175,7 +175,16 @@ void CGraphSystem::EndShape() {
 void CGraphSystem::DrawLinePx(HDC dc, double x1, double y1, double x2, double y2) {
     if (dc == nullptr)
         dc = GetDrawDC();
-    if (dc == nullptr || !Finite(x1, y1) || !Finite(x2, y2))
+    if (dc == nullptr)
+        return;
+    // The common case, once per segment of every path: no clip rectangle and both ends inside the
+    // guard box (so finite), where rounding cannot reach the box's edge.
+    if (!state->clipSet && InsideGuard(x1, y1) && InsideGuard(x2, y2)) {
+        ::MoveToEx(dc, static_cast<int32_t>(x1 + 0.5), static_cast<int32_t>(y1 + 0.5), nullptr);
+        ::LineTo(dc, static_cast<int32_t>(x2 + 0.5), static_cast<int32_t>(y2 + 0.5));
+        return;
+    }
+    if (!Finite(x1, y1) || !Finite(x2, y2))
         return;
     const mgRect& clip = state->clipRect;
     int result;
