@@ -692,4 +692,39 @@ TEST(ViewPrimitives, PixelLinesAreRoundedAndClipped) {
     EXPECT_EQ(dev->GetPixel(12, 1), kWhite);
 }
 
+// Without a clip rectangle, segments near the guard box round (or saturate) to its edge, segments
+// with an end beyond it are clipped to it and non-finite ones are skipped; a copied view keeps the
+// clip rectangle, and clearing it clips no more.
+TEST(ViewPrimitives, PixelLinesAtTheGuardBoxAndInCopiedViews) {
+    if (!draft2d::IsCallTraceAvailable())
+        GTEST_SKIP() << "needs the platform layer's call trace";
+    auto dev = Device::CreateImage(40, 20);
+    ASSERT_TRUE(dev);
+    HDC dc = dev->GetDC();
+    const double edge = 67108864.0;
+    CGraphSystem v;
+    v.SetWndSize(40, 20);
+    v.Attach(dc, nullptr, 0);
+    dev->EnableTrace(true);
+    v.DrawLinePx(dc, edge - 0.3, -(edge - 0.7), -(edge - 0.2), 3.49);
+    v.DrawLinePx(dc, 5, 5, 2 * edge, 5);
+    v.DrawLinePx(dc, -INFINITY, 5, 5, 5);
+    EXPECT_EQ(dev->GetTrace(),
+              (std::vector<std::string>{"MoveToEx(67108864,-67108862)", "LineTo(-67108863,3)",
+                                        "MoveToEx(5,5)", "LineTo(67108864,5)"}));
+    dev->ClearTrace();
+
+    v.SetClipRect(mgRect(10, 0, 15, 19));
+    CGraphSystem copy(v);
+    copy.Attach(dc, nullptr, 0);
+    dev->ClearTrace();
+    copy.DrawLinePx(dc, 0, 12, 39, 12);
+    copy.SetClipRect(mgRect());
+    copy.DrawLinePx(dc, 0, 13, 39, 13);
+    EXPECT_EQ(dev->GetTrace(), (std::vector<std::string>{"MoveToEx(10,12)", "LineTo(15,12)", "MoveToEx(0,13)",
+                                                         "LineTo(39,13)"}));
+    copy.Detach();
+    v.Detach();
+}
+
 } // namespace
