@@ -49,7 +49,10 @@ const double kTiny = 1e-7;
 const double kMaxOffset = 990.0;        // pixels
 const int kMaxPiecesPerSegment = 9999;  // pieces of one segment
 const int64_t kMaxFillPoints = 1000000; // grid points of one filling
-const double kNotGiven = 1e5;           // CalcOffLine: an angle above it is not given
+// Grid points times outline vertices of one filling: every grid point is tested against the whole
+// outline, so a dense grid inside a finely divided outline (a large circle) would cost seconds.
+const double kMaxFillWork = 2e7;
+const double kNotGiven = 1e5; // CalcOffLine: an angle above it is not given
 
 bool Finite(const mgPoint& p) {
     return std::isfinite(p.x()) && std::isfinite(p.y());
@@ -494,11 +497,12 @@ void CLineType::DrawFillBlock(CGraphSystem* gs, HDC /*hdc*/, const std::deque<mg
     // Grid indices of the points x = minX + i d < maxX inside [left, right], and the same for y.
     const double i0 = std::ceil((left - minX) / d), i1 = std::ceil((right - minX) / d);
     const double j0 = std::ceil((bottom - minY) / d), j1 = std::ceil((top - minY) / d);
-    // Coordinates far beyond the device give indices no integer holds; a grid denser than the cap
+    // Coordinates far beyond the device give indices no integer holds; a grid denser than the caps
     // would be a smear of symbols costing seconds: neither is drawn.
     const double kMaxIndex = 9e15;
     if (!(std::fabs(i0) < kMaxIndex && std::fabs(i1) < kMaxIndex && std::fabs(j0) < kMaxIndex &&
-          std::fabs(j1) < kMaxIndex && (i1 - i0) * (j1 - j0) <= static_cast<double>(kMaxFillPoints)))
+          std::fabs(j1) < kMaxIndex && (i1 - i0) * (j1 - j0) <= static_cast<double>(kMaxFillPoints) &&
+          (i1 - i0) * (j1 - j0) * nv <= kMaxFillWork))
         return;
     const bool jitterX = (item.fillFlags & 1) != 0, jitterY = (item.fillFlags & 2) != 0;
     const bool turn = (item.fillFlags & 4) != 0;

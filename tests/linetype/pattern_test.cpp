@@ -338,6 +338,41 @@ TEST_F(PatternTest, FillingSymbolsAreNotCutByTheClipRectangle) {
     view.SetClipRect(mgRect());
 }
 
+// Every grid point of a filling is tested against the whole outline: an outline divided into many
+// vertices places the same symbols as the plain one, until grid points times vertices pass the
+// bound that keeps one filling from costing seconds; then, like a grid denser than its cap, the
+// filling is a smear and is not drawn.
+TEST_F(PatternTest, FillingOfAFinelyDividedOutline) {
+    if (!trace)
+        GTEST_SKIP() << "needs the call trace";
+    DotSymbol dot("dot");
+    Load("*Field\nD10\nM0,10\nb\"dot\",20,5,0\n*Dense\nD10\nM0,10\nb\"dot\",2,5,0\n");
+    // The outline's corners, each edge divided into steps of about two pixels.
+    auto divided = [](const std::vector<mgPoint>& corners, int steps) {
+        std::vector<mgPoint> out;
+        for (size_t k = 0; k < corners.size(); ++k) {
+            const mgPoint& a = corners[k];
+            const mgPoint& b = corners[(k + 1) % corners.size()];
+            for (int i = 0; i < steps; ++i)
+                out.push_back(
+                    mgPoint(a.x() + (b.x() - a.x()) * i / steps, a.y() + (b.y() - a.y()) * i / steps));
+        }
+        return out;
+    };
+    auto dots = [&](const char* type, const std::vector<mgPoint>& outline) {
+        dev->ClearTrace();
+        Draw(type, 1.0, outline, true);
+        return Count("Ellipse");
+    };
+    const std::vector<mgPoint> square = {{100, 20}, {300, 20}, {300, 180}, {100, 180}};
+    EXPECT_EQ(dots("Field", square), 80u); // 10 x 8 grid points
+    EXPECT_EQ(dots("Field", divided(square, 100)), 80u);
+    // Over the whole window, every two pixels: some 20,000 grid points.
+    const std::vector<mgPoint> field = {{-800, -800}, {1200, -800}, {1200, 1000}, {-800, 1000}};
+    EXPECT_GT(dots("Dense", field), 20000u);
+    EXPECT_EQ(dots("Dense", divided(field, 1000)), 0u); // against 4,000 vertices
+}
+
 // For the call, the DC's text colour is the pen's (letters take the line's colour); afterwards
 // the view has its line type back and the DC its state (checked by the fixture).
 TEST_F(PatternTest, TextColourFollowsThePen) {
