@@ -410,6 +410,30 @@ TEST(TextMeasure, ExtremeFontsStayUsable) {
     EXPECT_GT(c.Extent("abc").cx, 0);
 }
 
+// Fonts stretched so far that FreeType cannot render their glyphs (and would then fail every glyph
+// of the face) are drawn from their outlines, and the DC goes on drawing: text after them still
+// comes out.
+TEST(TextDraw, TextAfterAGlyphThatCannotBeDrawnStillComesOut) {
+    for (BYTE quality : {BYTE{DEFAULT_QUALITY}, BYTE{NONANTIALIASED_QUALITY}})
+        for (LONG width : {5055, 5000, 3000, 8000}) {
+            LOGFONTA wide = MakeLogFont("Times New Roman", 19, 0, FW_NORMAL, ANSI_CHARSET, quality);
+            wide.lfWidth = width;
+            TextCanvas c(wide, 200, 100);
+            EXPECT_TRUE(TextOutA(c.dc(), 10, 10, "ABC", 3));
+            if (quality == DEFAULT_QUALITY) { // one-bit glyphs hinted at such a stretch may come out empty
+                EXPECT_FALSE(FindInk(c.dev()).empty()) << "the wide text itself, " << width;
+            }
+            c.dev().Clear(RGB(255, 255, 255));
+            const LOGFONTA lf = MakeLogFont("Times New Roman", -16, 0, FW_NORMAL, ANSI_CHARSET, quality);
+            HFONT plain = CreateFontIndirectA(&lf);
+            HGDIOBJ old = SelectObject(c.dc(), plain);
+            EXPECT_TRUE(TextOutA(c.dc(), 10, 50, "ABC", 3));
+            EXPECT_FALSE(FindInk(c.dev()).empty()) << width << " quality " << int(quality);
+            SelectObject(c.dc(), old);
+            DeleteObject(plain);
+        }
+}
+
 TEST(TextMeasure, HeightSignChoosesEmOrCell) {
     TextCanvas em(MakeLogFont(kSong, -20));
     const TEXTMETRICA a = em.Metrics();

@@ -83,8 +83,9 @@ constexpr int kFamilyRoman = 0x10; // FF_ROMAN in the high bits
 constexpr const char* kDefaultChinese = kSong;
 
 constexpr int kGb2312Charset = 134;
-constexpr double kDefaultEm = 12.0;       // lfHeight 0
-constexpr double kMaxPixelSize = 16384.0; // larger heights and widths are clamped
+constexpr double kDefaultEm = 12.0;          // lfHeight 0
+constexpr double kMaxPixelSize = 16384.0;    // larger heights and widths are clamped
+constexpr double kMaxRenderedStretch = 16.0; // wider glyphs are drawn from their outlines
 
 // Rounds a metric in pixels up, so that the hinted glyphs stay inside the cell; the small allowance keeps
 // values that are whole numbers up to floating point noise from growing a pixel.
@@ -803,6 +804,10 @@ void TextFont::DrawGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, d
     // Text space (x, y) maps to (rx + x·cos + y·sin, ry − x·sin + y·cos) on the y-down device. Runs
     // of one face go out together.
     oriented = oriented && hasOrientation_;
+    // FreeType fails to render glyphs stretched far wider than high (from about 80 times) and then
+    // fails every glyph of that face at any size; such glyphs are filled from their outlines on
+    // images instead.
+    const bool asPaths = mode != GlyphMode::Page && metrics_.stretch > kMaxRenderedStretch;
     GlyphRuns& runs = ThreadGlyphRuns();
     std::vector<cairo_glyph_t>& run = runs.glyphs;
     std::vector<cairo_text_cluster_t>& clusters = runs.clusters;
@@ -825,8 +830,23 @@ void TextFont::DrawGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, d
             }
             ++end;
         }
-        cairo_set_scaled_font(cr, DrawFont(face, mode, oriented));
-        if (withText)
+        cairo_scaled_font_t* font = DrawFont(face, mode, oriented);
+        // A font Cairo could not make (FreeType refuses some extreme stretches) draws nothing:
+        // handing it to the context would put the context in an error state that silently drops
+        // everything drawn on the DC after it.
+        if (cairo_scaled_font_status(font) != CAIRO_STATUS_SUCCESS) {
+            start = end;
+            continue;
+        }
+        cairo_set_scaled_font(cr, font);
+        if (asPaths) {
+            const cairo_antialias_t antialias = cairo_get_antialias(cr);
+            cairo_set_antialias(cr, mode == GlyphMode::Smooth ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
+            cairo_new_path(cr);
+            cairo_glyph_path(cr, run.data(), static_cast<int>(run.size()));
+            cairo_fill(cr);
+            cairo_set_antialias(cr, antialias);
+        } else if (withText)
             cairo_show_text_glyphs(cr, utf8.data(), static_cast<int>(utf8.size()), run.data(),
                                    static_cast<int>(run.size()), clusters.data(),
                                    static_cast<int>(clusters.size()), cairo_text_cluster_flags_t(0));

@@ -185,6 +185,11 @@ cairo_t* cairoBase(Dc& dc) {
     if (!dc.target || !dc.target->surface)
         return nullptr;
     dc.target->beforeCairo();
+    if (dc.cr && cairo_status(dc.cr) != CAIRO_STATUS_SUCCESS) {
+        // A context in an error state draws nothing more; a new one lets the DC go on drawing.
+        cairo_destroy(dc.cr);
+        dc.cr = nullptr;
+    }
     if (!dc.cr) {
         dc.cr = cairo_create(dc.target->surface);
         if (dc.pdfScale != 1.0)
@@ -249,8 +254,11 @@ void setSourceColor(cairo_t* cr, COLORREF c) {
 void useSourceColor(cairo_t* cr, COLORREF c) {
     c = drawnColor(c);
     const double r = GetRValue(c) / 255.0, g = GetGValue(c) / 255.0, b = GetBValue(c) / 255.0;
+    // Only a sound context is asked for its source: one in an error state answers with a new
+    // pattern of its own that nobody frees.
     double r0, g0, b0, a0;
-    if (cairo_pattern_get_rgba(cairo_get_source(cr), &r0, &g0, &b0, &a0) == CAIRO_STATUS_SUCCESS && r0 == r &&
+    if (cairo_status(cr) == CAIRO_STATUS_SUCCESS &&
+        cairo_pattern_get_rgba(cairo_get_source(cr), &r0, &g0, &b0, &a0) == CAIRO_STATUS_SUCCESS && r0 == r &&
         g0 == g && b0 == b && a0 == 1.0)
         return;
     cairo_set_source_rgb(cr, r, g, b);
@@ -1018,7 +1026,8 @@ BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, in
             cairo_surface_flush(src->target->surface);
             cairo_set_source_surface(cr, src->target->surface, static_cast<double>(X - SX),
                                      static_cast<double>(Y - SY));
-            cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+            if (cairo_status(cr) == CAIRO_STATUS_SUCCESS) // else its source would be a new pattern
+                cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
             // The PDF keeps a reference to the pixels until the page is written: the next direct
             // write must flush first, which makes Cairo snapshot the pixels as they are now.
             src->target->cairoPending = true;
