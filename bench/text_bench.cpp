@@ -109,12 +109,11 @@ void FontFormat2TextOutNewSize(benchmark::State& state) {
     });
 }
 
-// The glyphs of the line as a format draws them on a fresh view: the cell and width of each face.
-std::vector<draft2d::bench::BaselineRun> Runs(bool oneFont, const CFontFormat& f) {
-    Canvas c;
+// The glyphs of the line as a format draws them on a view: the cell and width of each face.
+std::vector<draft2d::bench::BaselineRun> Runs(bool oneFont, const CFontFormat& f, const CGraphSystem& view) {
     LOGFONTA zh, en;
-    CFontFormat::InitFont(&c.view, zh, f.FontName(), f.Height(), 1, f.WidthPer(), 0, 0, 0, 0, 0, 0);
-    CFontFormat::InitFont(&c.view, en, f.FontNameEng(), f.Height(), 1, f.WidthPerEng(), 0, 0, 0, 0, 0, 0);
+    CFontFormat::InitFont(&view, zh, f.FontName(), f.Height(), 1, f.WidthPer(), 0, 0, 0, 0, 0, 0);
+    CFontFormat::InitFont(&view, en, f.FontNameEng(), f.Height(), 1, f.WidthPerEng(), 0, 0, 0, 0, 0, 0);
     const int h = zh.lfHeight, w = zh.lfWidth;
     if (oneFont)
         return {{kChineseFamily, h, w,
@@ -125,9 +124,10 @@ std::vector<draft2d::bench::BaselineRun> Runs(bool oneFont, const CFontFormat& f
             {kChineseFamily, h, w, "\xe5\xae\x9e\xe7\xba\xbf"}}; // 实线
 }
 
-// The default format's line.
+// The default format's line on a fresh view.
 std::vector<draft2d::bench::BaselineRun> Runs(bool oneFont) {
-    return Runs(oneFont, CFontFormat(5.0));
+    Canvas c;
+    return Runs(oneFont, CFontFormat(5.0), c.view);
 }
 
 void RawCairoShowGlyphs(benchmark::State& state) {
@@ -252,7 +252,7 @@ void NewSizeRounds() {
          {"raw Cairo",
           [&] {
               one(rawSizes, raw, pixelsPerMm);
-              b::RawCairoFirstLine(image, Runs(false, raw));
+              b::RawCairoFirstLine(image, Runs(false, raw, c1.view));
               return 1LL;
           }},
          {"CFontFormat2::TextOut2",
@@ -264,7 +264,7 @@ void NewSizeRounds() {
          {"raw Cairo, one font",
           [&] {
               one(rawSizes2, raw2, pixelsPerMm);
-              b::RawCairoFirstLine(image, Runs(true, raw2));
+              b::RawCairoFirstLine(image, Runs(true, raw2, c1.view));
               return 1LL;
           }}},
         5, 0.03);
