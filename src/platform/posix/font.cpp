@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <mutex>
 #include <tuple>
@@ -839,27 +840,82 @@ void TextFont::DrawGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, d
 // ---------------------------------------------------------------------------------------------------
 // Cache
 
+namespace {
+
+// Bumped when the cache is emptied, so that every thread drops the fonts it remembers.
+std::atomic<uint64_t> cacheGeneration{0};
+
+// The fonts a thread resolved last. A drawing call makes its fonts and deletes them again every
+// time, so the next call asks for the very same requests: they are found here without the lock
+// and the hash. The fonts stay in the cache while a thread remembers them (they are in use).
+struct RecentFonts {
+    static constexpr unsigned kSize = 4;
+    FontRequest key[kSize];
+    std::shared_ptr<TextFont> font[kSize];
+    uint64_t generation = 0;
+    unsigned next = 0;
+};
+
+// Out of line, so that a caller looks the thread's copy up once.
+__attribute__((noinline)) RecentFonts& ThreadRecentFonts() {
+    thread_local RecentFonts recent;
+    return recent;
+}
+
+// Makes room in a full cache: the fonts nobody holds go (handles and threads' recent fonts keep
+// theirs alive and in the cache); when every font is held, the cache forgets them all (their
+// holders still keep them).
+void Evict(std::unordered_map<FontRequest, std::shared_ptr<TextFont>, FontRequestHash>& cache) {
+    for (auto it = cache.begin(); it != cache.end();)
+        it = it->second.use_count() == 1 ? cache.erase(it) : std::next(it);
+    if (cache.size() >= kFontCacheLimit)
+        cache.clear();
+}
+
+} // namespace
+
 std::shared_ptr<TextFont> ResolveFont(const FontRequest& req) {
     FontRequest key = req;
     const size_t nameLength = strnlen(key.faceName, sizeof(key.faceName) - 1);
     std::memset(key.faceName + nameLength, 0, sizeof(key.faceName) - nameLength);
-    std::lock_guard<std::mutex> lock(Mutex());
-    auto& cache = FontCache();
-    auto it = cache.find(key);
-    if (it != cache.end())
-        return it->second;
-    std::shared_ptr<TextFont> font(new TextFont(key));
-    if (!font->Init())
-        return nullptr;
-    if (cache.size() >= kFontCacheLimit)
-        cache.clear();
-    cache.emplace(font->request(), font);
+    RecentFonts& recent = ThreadRecentFonts();
+    const uint64_t generation = cacheGeneration.load(std::memory_order_acquire);
+    if (recent.generation != generation) {
+        for (std::shared_ptr<TextFont>& f : recent.font)
+            f.reset();
+        recent.generation = generation;
+    }
+    for (unsigned i = 0; i < RecentFonts::kSize; ++i)
+        if (recent.font[i] && recent.key[i] == key)
+            return recent.font[i];
+
+    std::shared_ptr<TextFont> font;
+    {
+        std::lock_guard<std::mutex> lock(Mutex());
+        auto& cache = FontCache();
+        auto it = cache.find(key);
+        if (it != cache.end()) {
+            font = it->second;
+        } else {
+            font.reset(new TextFont(key));
+            if (!font->Init())
+                return nullptr;
+            if (cache.size() >= kFontCacheLimit)
+                Evict(cache);
+            cache.emplace(font->request(), font);
+        }
+    }
+    const unsigned slot = recent.next;
+    recent.next = (slot + 1) % RecentFonts::kSize;
+    recent.key[slot] = key;
+    recent.font[slot] = font;
     return font;
 }
 
 void ClearFontCache() {
     std::lock_guard<std::mutex> lock(Mutex());
     FontCache().clear();
+    cacheGeneration.fetch_add(1, std::memory_order_acq_rel);
 }
 
 size_t FontCacheSize() {
