@@ -38,7 +38,7 @@ namespace detail {
 struct BaselineFont {
     std::string family;
     int height = 0, width = 0;
-    FT_Face ft = nullptr;             // the face's, kept by FaceOf
+    FT_Face ft = nullptr;              // the face's, kept by FaceOf
     cairo_font_face_t* face = nullptr; // the same
     cairo_scaled_font_t* font = nullptr;
     std::vector<cairo_glyph_t> base, placed; // its glyphs of the line, at the line's start and moved
@@ -155,6 +155,8 @@ public:
                                              nullptr);
             cairo_text_extents_t ext;
             cairo_scaled_font_glyph_extents(f->font, glyphs, count, &ext);
+            runs_.push_back(
+                {static_cast<size_t>(f - fonts_.data()), f->base.size(), static_cast<size_t>(count)});
             f->base.insert(f->base.end(), glyphs, glyphs + count);
             cairo_glyph_free(glyphs);
             pen += ext.x_advance;
@@ -184,7 +186,25 @@ public:
         }
     }
 
+    // The same glyphs in one show_glyphs per run, in the order of the runs: the Cairo calls of a
+    // text output that writes each run by itself.
+    void ShowRuns(cairo_t* cr, double x, double y) {
+        for (const Run& r : runs_) {
+            BaselineFont& f = fonts_[r.font];
+            for (size_t i = r.first; i < r.first + r.count; ++i) {
+                f.placed[i].x = f.base[i].x + x;
+                f.placed[i].y = y;
+            }
+            cairo_set_scaled_font(cr, f.font);
+            cairo_show_glyphs(cr, f.placed.data() + r.first, static_cast<int>(r.count));
+        }
+    }
+
 private:
+    struct Run {
+        size_t font, first, count;
+    };
+    std::vector<Run> runs_;
     std::vector<BaselineFont> fonts_; // never resized once glyphs point into it
     bool ok_ = true;
 };

@@ -122,8 +122,8 @@ void Rounds() {
     {
         auto inkDev = TextImage();
         GdiLine(inkDev->GetDC(), lf, 10);
-        const long ours = b::InkOf(inkDev->GetPixels(), inkDev->GetWidth(), inkDev->GetHeight(),
-                                   inkDev->GetStride() / 4);
+        const long ours =
+            b::InkOf(inkDev->GetPixels(), inkDev->GetWidth(), inkDev->GetHeight(), inkDev->GetStride() / 4);
         const long raw = b::RawCairoLineInk(runs);
         std::printf("\nink of one line: TextOutA %ld, raw Cairo %ld: %s\n", ours, raw,
                     ours == raw ? "the same" : "DIFFERENT");

@@ -154,7 +154,6 @@ BENCHMARK(FontFormat2TextOut);
 BENCHMARK(FontFormatTextOutNewSize)->Iterations(kNewSizes);
 BENCHMARK(FontFormat2TextOutNewSize)->Iterations(kNewSizes);
 
-
 // Sizes no call has used before in the process: heights of 21 to 140 pixels, each with ten widths
 // (widthPer 0.6 + 0.2 j + offset: lfWidth = widthPer x height / 2 rounded, which steps by at least one
 // pixel for every 0.1 of widthPer at these heights). Formats take different offsets (0 or 0.1), so
@@ -213,10 +212,16 @@ void SteadyRounds() {
                                               line1.Show(image1.cr(), 10 + (i & 63), 60);
                                           return static_cast<long long>(kLinesPerPass);
                                       }},
-                                     {"CFontFormat2::TextOut2", [&] {
+                                     {"CFontFormat2::TextOut2",
+                                      [&] {
                                           for (int i = 0; i < kLinesPerPass; ++i)
                                               format2.TextOut2(nullptr, 10 + (i & 63), 60, kLine, -1,
                                                                CGraphSystem::COORD_SCREEN);
+                                          return static_cast<long long>(kLinesPerPass);
+                                      }},
+                                     {"raw Cairo, one call per run", [&] {
+                                          for (int i = 0; i < kLinesPerPass; ++i)
+                                              line.ShowRuns(image.cr(), 10 + (i & 63), 60);
                                           return static_cast<long long>(kLinesPerPass);
                                       }}});
     std::printf("\nsteady lines, ns a line (medians of the rounds): raw Cairo %.0f, CFontFormat %.0f; raw "
@@ -224,6 +229,12 @@ void SteadyRounds() {
                 b::Median(ns[0]), b::Median(ns[1]), b::Median(ns[2]), b::Median(ns[3]));
     b::ReportGoal("CFontFormat::TextOutA / raw Cairo", b::RoundRatios(ns[1], ns[0]), 1.5);
     b::ReportGoal("CFontFormat2::TextOut2 / raw Cairo", b::RoundRatios(ns[3], ns[2]), 1.1);
+    // CFontFormat writes the line in three calls, one per run of a kind; raw Cairo drawing the same
+    // three runs in three show_glyphs is what those calls cost in Cairo alone.
+    std::printf("  raw Cairo, one show_glyphs per run as CFontFormat writes them: %.0f ns a line\n",
+                b::Median(ns[4]));
+    b::PrintRoundRatio("raw Cairo per run / raw Cairo", b::RoundRatios(ns[4], ns[0]), nullptr);
+    b::PrintRoundRatio("CFontFormat / raw Cairo per run", b::RoundRatios(ns[1], ns[4]), nullptr);
 }
 
 // First lines at new sizes in rounds: ours, and raw Cairo making its fonts at the same new size
