@@ -837,6 +837,36 @@ void TextFont::DrawGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, d
     }
 }
 
+int TextFont::LayoutAndDraw(cairo_t* cr, const unsigned char* text, int len, const TextSpacing& sp, double rx,
+                            double ry, double x0, double baseline, bool oriented, GlyphMode mode) {
+    oriented = oriented && hasOrientation_;
+    std::vector<cairo_glyph_t>& run = ThreadGlyphRuns().glyphs;
+    run.clear();
+    BreakSpreader breaks(sp);
+    int64_t pen = 0;
+    uint16_t face = 0;
+    for (int i = 0; i < len;) {
+        int bytes;
+        const CharGlyph& ch = CharAt(text + i, len - i, bytes);
+        if (ch.glyph.face != face && !run.empty()) {
+            cairo_set_scaled_font(cr, DrawFont(face, mode, oriented));
+            cairo_show_glyphs(cr, run.data(), static_cast<int>(run.size()));
+            run.clear();
+        }
+        face = ch.glyph.face;
+        // The very expression of DrawGlyphs, so that the glyphs land on the same positions.
+        const double x = x0 + ClampPen(pen);
+        run.push_back({ch.glyph.index, rx + x * cos_ + baseline * sin_, ry - x * sin_ + baseline * cos_});
+        pen += int64_t{ch.glyph.advance()} + sp.charExtra + breaks.Next(ch.code);
+        i += bytes;
+    }
+    if (!run.empty()) {
+        cairo_set_scaled_font(cr, DrawFont(face, mode, oriented));
+        cairo_show_glyphs(cr, run.data(), static_cast<int>(run.size()));
+    }
+    return ClampPen(pen);
+}
+
 // ---------------------------------------------------------------------------------------------------
 // Cache
 

@@ -176,6 +176,11 @@ public:
     // targets that keep text (PDF), so that the text can be extracted again.
     void DrawGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, double rx, double ry, double x0,
                     double baseline, bool oriented, GlyphMode mode, bool withText);
+    // Lays out and draws `len` (>= 1) GBK bytes in one walk, as Layout and then DrawGlyphs would
+    // (without the characters for targets that keep text), for a pen start x0 known beforehand.
+    // Returns the total advance, as Layout does.
+    int LayoutAndDraw(cairo_t* cr, const unsigned char* text, int len, const TextSpacing& sp, double rx,
+                      double ry, double x0, double baseline, bool oriented, GlyphMode mode);
 
 private:
     friend std::shared_ptr<TextFont> ResolveFont(const FontRequest& req);

@@ -132,13 +132,18 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
     TextFont& font = *f.font;
     const FontMetrics& m = font.metrics();
     const auto* text = reinterpret_cast<const unsigned char*>(lpString);
+    const UINT align = dc->st.textAlign;
+    const bool opaque = dc->st.bkMode == OPAQUE;
+    const bool withText =
+        dc->target && !dc->target->isImage && cairo_surface_has_show_text_glyphs(dc->target->surface);
+    // Left-aligned text on a transparent background needs its width only after its glyphs: it is
+    // laid out and drawn in one walk.
+    const bool oneWalk = c > 0 && !opaque && !withText && (align & TA_CENTER) == TA_LEFT;
     std::vector<PlacedGlyph>& glyphs = Scratch();
-    const int width = c > 0 ? font.Layout(text, c, SpacingOf(*dc, f.sx), glyphs) : 0;
-    if (c == 0)
-        glyphs.clear();
+    glyphs.clear();
+    int width = c > 0 && !oneWalk ? font.Layout(text, c, SpacingOf(*dc, f.sx), glyphs) : 0;
 
     // Reference point in device pixels.
-    const UINT align = dc->st.textAlign;
     const bool updateCp = (align & TA_UPDATECP) != 0;
     double rx = updateCp ? dc->st.pos.x : x;
     double ry = updateCp ? dc->st.pos.y : y;
@@ -163,12 +168,22 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
         baseline = 0;
     else if (align & TA_BOTTOM)
         baseline = -m.descent;
+    const bool oriented = dc->st.graphicsMode == GM_ADVANCED;
+    if (oneWalk) {
+        if (cairo_t* cr = cairoBase(*dc)) {
+            useSourceColor(cr, dc->st.textColor);
+            width = font.LayoutAndDraw(cr, text, c, SpacingOf(*dc, f.sx), rx, ry, x0, baseline, oriented,
+                                       ModeOf(*dc));
+            cairoBaseDone(*dc);
+        } else {
+            width = font.Measure(text, c, SpacingOf(*dc, f.sx));
+        }
+    }
 
     // The background band and the lines are filled in the escapement's frame; the glyphs are placed
     // in device pixels and drawn on the base state of the DC's Cairo context.
     const double angle = font.angle();
     const FontRequest& r = font.request();
-    const bool opaque = dc->st.bkMode == OPAQUE;
     auto fillBands = [&](bool background) {
         cairo_t* cr = cairoFor(*dc);
         if (!cr)
@@ -194,9 +209,6 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
     if (!glyphs.empty()) {
         if (cairo_t* cr = cairoBase(*dc)) {
             useSourceColor(cr, dc->st.textColor);
-            const bool oriented = dc->st.graphicsMode == GM_ADVANCED;
-            const bool withText =
-                !dc->target->isImage && cairo_surface_has_show_text_glyphs(dc->target->surface);
             font.DrawGlyphs(cr, glyphs, rx, ry, x0, baseline, oriented, ModeOf(*dc), withText);
             cairoBaseDone(*dc);
         }
