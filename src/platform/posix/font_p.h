@@ -162,6 +162,12 @@ public:
 
     // Metrics of one character; characters no face of the chain has come out as the replacement.
     const GlyphInfo& Glyph(char32_t code);
+    // Metrics of the character at s[0] of a text with avail (>= 1) bytes left: Glyph of what Decode
+    // makes of it, found without the lock once known.
+    const GlyphInfo& GlyphAt(const unsigned char* s, int avail) {
+        int bytes;
+        return CharAt(s, avail, bytes).glyph;
+    }
 
     // Lays out `len` GBK bytes: one glyph per character, the pen advanced by the character's advance
     // plus the spacing. Returns the total advance (what GetTextExtentPoint32A reports as cx).

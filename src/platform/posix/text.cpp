@@ -270,10 +270,9 @@ BOOL WINAPI GetCharABCWidthsA(HDC hdc, UINT wFirst, UINT wLast, LPABC lpABC) {
         if (code > 0xFF)
             bytes[n++] = static_cast<unsigned char>(code >> 8);
         bytes[n++] = static_cast<unsigned char>(code & 0xFF);
-        const GbkChar ch = f.font->Decode(bytes, n);
         // A lead byte followed by an invalid trail byte decodes as one character: the code is still
         // a single replacement character.
-        const GlyphInfo& g = f.font->Glyph(ch.code);
+        const GlyphInfo& g = f.font->GlyphAt(bytes, n);
         ABC& out = lpABC[code - wFirst];
         out.abcA = ToLogical(g.a, f.sx);
         out.abcB = static_cast<UINT>(ToLogical(g.b, f.sx));
