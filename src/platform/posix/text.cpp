@@ -102,6 +102,27 @@ GlyphMode ModeOf(const Dc& dc) {
     return GlyphMode::Smooth;
 }
 
+// Makes the text colour cr's source, as useSourceColor does, knowing without asking Cairo when the
+// source is still the one set last for this colour: that pattern is held (so that its address names
+// no other pattern while it is kept), and a context whose source is that very pattern draws in its
+// colour. The layer's objects and device contexts are used by one thread, as the registry is.
+void useTextColor(cairo_t* cr, COLORREF color) {
+    static cairo_pattern_t* lastPattern = nullptr;
+    static COLORREF lastColor = 0;
+    cairo_pattern_t* source = cairo_get_source(cr);
+    if (source == lastPattern && color == lastColor)
+        return;
+    useSourceColor(cr, color);
+    source = cairo_get_source(cr);
+    if (source != lastPattern) {
+        cairo_pattern_reference(source);
+        if (lastPattern)
+            cairo_pattern_destroy(lastPattern);
+        lastPattern = source;
+    }
+    lastColor = color;
+}
+
 // Fills a text-space rectangle (x along the baseline, y down) with the current source.
 void FillBand(cairo_t* cr, double x, double y, double w, double h) {
     if (w <= 0 || h <= 0)
@@ -171,7 +192,7 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
     const bool oriented = dc->st.graphicsMode == GM_ADVANCED;
     if (oneWalk) {
         if (cairo_t* cr = cairoBase(*dc)) {
-            useSourceColor(cr, dc->st.textColor);
+            useTextColor(cr, dc->st.textColor);
             width = font.LayoutAndDraw(cr, text, c, SpacingOf(*dc, f.sx), rx, ry, x0, baseline, oriented,
                                        ModeOf(*dc));
             cairoBaseDone(*dc);
@@ -208,7 +229,7 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
         fillBands(true);
     if (!glyphs.empty()) {
         if (cairo_t* cr = cairoBase(*dc)) {
-            useSourceColor(cr, dc->st.textColor);
+            useTextColor(cr, dc->st.textColor);
             font.DrawGlyphs(cr, glyphs, rx, ry, x0, baseline, oriented, ModeOf(*dc), withText);
             cairoBaseDone(*dc);
         }
