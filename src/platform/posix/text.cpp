@@ -160,9 +160,12 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
     // Left-aligned text on a transparent background needs its width only after its glyphs: it is
     // laid out and drawn in one walk.
     const bool oneWalk = c > 0 && !opaque && !withText && (align & TA_CENTER) == TA_LEFT;
-    std::vector<PlacedGlyph>& glyphs = Scratch();
-    glyphs.clear();
-    int width = c > 0 && !oneWalk ? font.Layout(text, c, SpacingOf(*dc, f.sx), glyphs) : 0;
+    std::vector<PlacedGlyph>* glyphs = nullptr; // laid out beforehand, when not drawn in one walk
+    int width = 0;
+    if (c > 0 && !oneWalk) {
+        glyphs = &Scratch();
+        width = font.Layout(text, c, SpacingOf(*dc, f.sx), *glyphs);
+    }
 
     // Reference point in device pixels.
     const bool updateCp = (align & TA_UPDATECP) != 0;
@@ -227,10 +230,10 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
     };
     if (opaque)
         fillBands(true);
-    if (!glyphs.empty()) {
+    if (glyphs && !glyphs->empty()) {
         if (cairo_t* cr = cairoBase(*dc)) {
             useTextColor(cr, dc->st.textColor);
-            font.DrawGlyphs(cr, glyphs, rx, ry, x0, baseline, oriented, ModeOf(*dc), withText);
+            font.DrawGlyphs(cr, *glyphs, rx, ry, x0, baseline, oriented, ModeOf(*dc), withText);
             cairoBaseDone(*dc);
         }
     }
