@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <mutex>
 #include <tuple>
@@ -799,15 +800,39 @@ __attribute__((noinline)) GlyphRuns& ThreadGlyphRuns() {
 
 } // namespace
 
+void TextFont::ShowRun(cairo_t* cr, size_t face, GlyphMode mode, bool oriented,
+                       const std::vector<cairo_glyph_t>& run, const std::string* utf8,
+                       const std::vector<cairo_text_cluster_t>* clusters) {
+    cairo_scaled_font_t* font = DrawFont(face, mode, oriented);
+    // A font Cairo could not make draws nothing: handing it to the context would put the context in
+    // an error state that silently drops everything drawn on the DC after it.
+    if (cairo_scaled_font_status(font) != CAIRO_STATUS_SUCCESS)
+        return;
+    cairo_set_scaled_font(cr, font);
+    if (mode != GlyphMode::Page && metrics_.stretch > kMaxRenderedStretch) {
+        // FreeType fails to render glyphs stretched far wider than high (from about 80 times) and
+        // then fails every glyph of that face at any size: such glyphs are filled from their
+        // outlines.
+        const cairo_antialias_t antialias = cairo_get_antialias(cr);
+        cairo_set_antialias(cr, mode == GlyphMode::Smooth ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
+        cairo_new_path(cr);
+        cairo_glyph_path(cr, run.data(), static_cast<int>(run.size()));
+        cairo_fill(cr);
+        cairo_set_antialias(cr, antialias);
+    } else if (utf8 != nullptr && clusters != nullptr) {
+        cairo_show_text_glyphs(cr, utf8->data(), static_cast<int>(utf8->size()), run.data(),
+                               static_cast<int>(run.size()), clusters->data(),
+                               static_cast<int>(clusters->size()), cairo_text_cluster_flags_t(0));
+    } else {
+        cairo_show_glyphs(cr, run.data(), static_cast<int>(run.size()));
+    }
+}
+
 void TextFont::DrawGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, double rx, double ry,
                           double x0, double baseline, bool oriented, GlyphMode mode, bool withText) {
     // Text space (x, y) maps to (rx + x·cos + y·sin, ry − x·sin + y·cos) on the y-down device. Runs
     // of one face go out together.
     oriented = oriented && hasOrientation_;
-    // FreeType fails to render glyphs stretched far wider than high (from about 80 times) and then
-    // fails every glyph of that face at any size; such glyphs are filled from their outlines on
-    // images instead.
-    const bool asPaths = mode != GlyphMode::Page && metrics_.stretch > kMaxRenderedStretch;
     GlyphRuns& runs = ThreadGlyphRuns();
     std::vector<cairo_glyph_t>& run = runs.glyphs;
     std::vector<cairo_text_cluster_t>& clusters = runs.clusters;
@@ -830,56 +855,117 @@ void TextFont::DrawGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, d
             }
             ++end;
         }
-        cairo_scaled_font_t* font = DrawFont(face, mode, oriented);
-        // A font Cairo could not make (FreeType refuses some extreme stretches) draws nothing:
-        // handing it to the context would put the context in an error state that silently drops
-        // everything drawn on the DC after it.
-        if (cairo_scaled_font_status(font) != CAIRO_STATUS_SUCCESS) {
-            start = end;
-            continue;
-        }
-        cairo_set_scaled_font(cr, font);
-        if (asPaths) {
-            const cairo_antialias_t antialias = cairo_get_antialias(cr);
-            cairo_set_antialias(cr, mode == GlyphMode::Smooth ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
-            cairo_new_path(cr);
-            cairo_glyph_path(cr, run.data(), static_cast<int>(run.size()));
-            cairo_fill(cr);
-            cairo_set_antialias(cr, antialias);
-        } else if (withText)
-            cairo_show_text_glyphs(cr, utf8.data(), static_cast<int>(utf8.size()), run.data(),
-                                   static_cast<int>(run.size()), clusters.data(),
-                                   static_cast<int>(clusters.size()), cairo_text_cluster_flags_t(0));
-        else
-            cairo_show_glyphs(cr, run.data(), static_cast<int>(run.size()));
+        ShowRun(cr, face, mode, oriented, run, withText ? &utf8 : nullptr, withText ? &clusters : nullptr);
         start = end;
     }
+}
+
+int TextFont::LayoutAndDraw(cairo_t* cr, const unsigned char* text, int len, const TextSpacing& sp, double rx,
+                            double ry, double x0, double baseline, bool oriented, GlyphMode mode) {
+    oriented = oriented && hasOrientation_;
+    std::vector<cairo_glyph_t>& run = ThreadGlyphRuns().glyphs;
+    run.clear();
+    BreakSpreader breaks(sp);
+    int64_t pen = 0;
+    uint16_t face = 0;
+    for (int i = 0; i < len;) {
+        int bytes;
+        const CharGlyph& ch = CharAt(text + i, len - i, bytes);
+        if (ch.glyph.face != face && !run.empty()) {
+            ShowRun(cr, face, mode, oriented, run, nullptr, nullptr);
+            run.clear();
+        }
+        face = ch.glyph.face;
+        // The very expression of DrawGlyphs, so that the glyphs land on the same positions.
+        const double x = x0 + ClampPen(pen);
+        run.push_back({ch.glyph.index, rx + x * cos_ + baseline * sin_, ry - x * sin_ + baseline * cos_});
+        pen += int64_t{ch.glyph.advance()} + sp.charExtra + breaks.Next(ch.code);
+        i += bytes;
+    }
+    if (!run.empty())
+        ShowRun(cr, face, mode, oriented, run, nullptr, nullptr);
+    return ClampPen(pen);
 }
 
 // ---------------------------------------------------------------------------------------------------
 // Cache
 
+namespace {
+
+// Bumped when the cache is emptied, so that every thread drops the fonts it remembers.
+std::atomic<uint64_t> cacheGeneration{0};
+
+// The fonts a thread resolved last. A drawing call makes its fonts and deletes them again every
+// time, so the next call asks for the very same requests: they are found here without the lock
+// and the hash. The fonts stay in the cache while a thread remembers them (they are in use).
+struct RecentFonts {
+    static constexpr unsigned kSize = 4;
+    FontRequest key[kSize];
+    std::shared_ptr<TextFont> font[kSize];
+    uint64_t generation = 0;
+    unsigned next = 0;
+};
+
+// Out of line, so that a caller looks the thread's copy up once.
+__attribute__((noinline)) RecentFonts& ThreadRecentFonts() {
+    thread_local RecentFonts recent;
+    return recent;
+}
+
+// Makes room in a full cache: the fonts nobody holds go (handles and threads' recent fonts keep
+// theirs alive and in the cache); when every font is held, the cache forgets them all (their
+// holders still keep them).
+void Evict(std::unordered_map<FontRequest, std::shared_ptr<TextFont>, FontRequestHash>& cache) {
+    for (auto it = cache.begin(); it != cache.end();)
+        it = it->second.use_count() == 1 ? cache.erase(it) : std::next(it);
+    if (cache.size() >= kFontCacheLimit)
+        cache.clear();
+}
+
+} // namespace
+
 std::shared_ptr<TextFont> ResolveFont(const FontRequest& req) {
     FontRequest key = req;
     const size_t nameLength = strnlen(key.faceName, sizeof(key.faceName) - 1);
     std::memset(key.faceName + nameLength, 0, sizeof(key.faceName) - nameLength);
-    std::lock_guard<std::mutex> lock(Mutex());
-    auto& cache = FontCache();
-    auto it = cache.find(key);
-    if (it != cache.end())
-        return it->second;
-    std::shared_ptr<TextFont> font(new TextFont(key));
-    if (!font->Init())
-        return nullptr;
-    if (cache.size() >= kFontCacheLimit)
-        cache.clear();
-    cache.emplace(font->request(), font);
+    RecentFonts& recent = ThreadRecentFonts();
+    const uint64_t generation = cacheGeneration.load(std::memory_order_acquire);
+    if (recent.generation != generation) {
+        for (std::shared_ptr<TextFont>& f : recent.font)
+            f.reset();
+        recent.generation = generation;
+    }
+    for (unsigned i = 0; i < RecentFonts::kSize; ++i)
+        if (recent.font[i] && recent.key[i] == key)
+            return recent.font[i];
+
+    std::shared_ptr<TextFont> font;
+    {
+        std::lock_guard<std::mutex> lock(Mutex());
+        auto& cache = FontCache();
+        auto it = cache.find(key);
+        if (it != cache.end()) {
+            font = it->second;
+        } else {
+            font.reset(new TextFont(key));
+            if (!font->Init())
+                return nullptr;
+            if (cache.size() >= kFontCacheLimit)
+                Evict(cache);
+            cache.emplace(font->request(), font);
+        }
+    }
+    const unsigned slot = recent.next;
+    recent.next = (slot + 1) % RecentFonts::kSize;
+    recent.key[slot] = key;
+    recent.font[slot] = font;
     return font;
 }
 
 void ClearFontCache() {
     std::lock_guard<std::mutex> lock(Mutex());
     FontCache().clear();
+    cacheGeneration.fetch_add(1, std::memory_order_acq_rel);
 }
 
 size_t FontCacheSize() {

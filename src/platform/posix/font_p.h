@@ -162,6 +162,12 @@ public:
 
     // Metrics of one character; characters no face of the chain has come out as the replacement.
     const GlyphInfo& Glyph(char32_t code);
+    // Metrics of the character at s[0] of a text with avail (>= 1) bytes left: Glyph of what Decode
+    // makes of it, found without the lock once known.
+    const GlyphInfo& GlyphAt(const unsigned char* s, int avail) {
+        int bytes;
+        return CharAt(s, avail, bytes).glyph;
+    }
 
     // Lays out `len` GBK bytes: one glyph per character, the pen advanced by the character's advance
     // plus the spacing. Returns the total advance (what GetTextExtentPoint32A reports as cx).
@@ -176,6 +182,11 @@ public:
     // targets that keep text (PDF), so that the text can be extracted again.
     void DrawGlyphs(cairo_t* cr, const std::vector<PlacedGlyph>& glyphs, double rx, double ry, double x0,
                     double baseline, bool oriented, GlyphMode mode, bool withText);
+    // Lays out and draws `len` (>= 1) GBK bytes in one walk, as Layout and then DrawGlyphs would
+    // (without the characters for targets that keep text), for a pen start x0 known beforehand.
+    // Returns the total advance, as Layout does.
+    int LayoutAndDraw(cairo_t* cr, const unsigned char* text, int len, const TextSpacing& sp, double rx,
+                      double ry, double x0, double baseline, bool oriented, GlyphMode mode);
 
 private:
     friend std::shared_ptr<TextFont> ResolveFont(const FontRequest& req);
@@ -184,6 +195,10 @@ private:
     GlyphInfo Compute(char32_t code);
     bool EnsureFace(size_t i);
     cairo_scaled_font_t* DrawFont(size_t i, GlyphMode mode, bool oriented);
+    // Draws one run of glyphs of one face, with their characters when utf8 and clusters are given.
+    void ShowRun(cairo_t* cr, size_t face, GlyphMode mode, bool oriented,
+                 const std::vector<cairo_glyph_t>& run, const std::string* utf8,
+                 const std::vector<cairo_text_cluster_t>* clusters);
     const GlyphInfo& GlyphLocked(char32_t code);
     // The glyph of the character at s[0] of a text with avail (>= 1) bytes left, and its bytes (as
     // Decode takes them: a lead byte 0x81-0xFE with a trail byte 0x40-0xFE other than 0x7F is one

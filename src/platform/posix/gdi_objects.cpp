@@ -5,6 +5,7 @@
 #include "platform/devices.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -135,6 +136,64 @@ void registerObject(GdiObject* obj, bool counted) {
         ++*countFor(obj->kind);
 }
 
+namespace {
+
+// Font objects deleted lately, kept with the engine font their LOGFONTA realised. A drawing call
+// makes its fonts and deletes them again every time, so a new font is most often one of these: it
+// gets the kept object back, and with it the realised font, without an allocation or a lookup.
+// Only objects are kept, never handles: a kept object is no live object and its handle is invalid
+// until CreateFontIndirectA hands it out again (as Windows too hands out the handles of deleted
+// objects again).
+struct FontPool {
+    static constexpr int kSize = 8;
+    Font* kept[kSize] = {};
+    int count = 0;
+};
+
+FontPool& fontPool() {
+    static FontPool* pool = new FontPool; // never destroyed, like the registry
+    return *pool;
+}
+
+bool sameLogFont(const LOGFONTA& a, const LOGFONTA& b) {
+    return std::memcmp(&a, &b, offsetof(LOGFONTA, lfFaceName)) == 0 &&
+           std::strncmp(a.lfFaceName, b.lfFaceName, LF_FACESIZE) == 0;
+}
+
+// A font object for lf (its face name ended within LF_FACESIZE): a kept one of the same LOGFONTA with
+// its realised font, else any kept one emptied, else a new one.
+Font* fontFor(const LOGFONTA& lf) {
+    FontPool& pool = fontPool();
+    Font* f = nullptr;
+    for (int i = pool.count - 1; i >= 0 && !f; --i)
+        if (sameLogFont(pool.kept[i]->lf, lf)) {
+            f = pool.kept[i];
+            pool.kept[i] = pool.kept[--pool.count];
+        }
+    if (!f && pool.count > 0) {
+        f = pool.kept[--pool.count];
+        f->engineFont.reset();
+    }
+    if (!f)
+        f = new Font;
+    f->lf = lf;
+    return f;
+}
+
+// Keeps a deleted font object for fontFor, or frees it when enough are kept.
+void releaseFont(Font* f) {
+    FontPool& pool = fontPool();
+    if (pool.count == FontPool::kSize) {
+        delete f;
+        return;
+    }
+    f->selectCount = 0;
+    f->serial = 0;
+    pool.kept[pool.count++] = f;
+}
+
+} // namespace
+
 void destroyObject(GdiObject* obj) {
     if (!obj || obj->isStock())
         return;
@@ -147,7 +206,10 @@ void destroyObject(GdiObject* obj) {
         g_hot.lastDcHandle = nullptr;
         g_hot.lastDc = nullptr;
     }
-    delete obj;
+    if (obj->kind == ObjKind::Font)
+        releaseFont(static_cast<Font*>(obj));
+    else
+        delete obj;
 }
 
 GdiObject* lookupObject(const void* handle) {
@@ -665,10 +727,9 @@ HBRUSH WINAPI CreateHatchBrush(int hatch, COLORREF color) {
 HFONT WINAPI CreateFontIndirectA(const LOGFONTA* lf) {
     HFONT result = nullptr;
     if (lf) {
-        auto* f = created(new Font);
-        f->lf = *lf;
-        f->lf.lfFaceName[LF_FACESIZE - 1] = '\0';
-        result = asHandle<HFONT>(f);
+        LOGFONTA copy = *lf;
+        copy.lfFaceName[LF_FACESIZE - 1] = '\0';
+        result = asHandle<HFONT>(created(fontFor(copy)));
     }
     if (anyTracing())
         traceCreate("CreateFontIndirectA(" + (lf ? logFontText(*lf) : std::string("NULL")) + ")",

@@ -102,6 +102,29 @@ GlyphMode ModeOf(const Dc& dc) {
     return GlyphMode::Smooth;
 }
 
+// Makes the text colour cr's source, as useSourceColor does, knowing without asking Cairo when the
+// source is still the one set last for this colour: that pattern is held (so that its address names
+// no other pattern while it is kept), and a context whose source is that very pattern draws in its
+// colour. The layer's objects and device contexts are used by one thread, as the registry is.
+void useTextColor(cairo_t* cr, COLORREF color) {
+    static cairo_pattern_t* lastPattern = nullptr;
+    static COLORREF lastColor = 0;
+    if (cairo_status(cr) != CAIRO_STATUS_SUCCESS)
+        return; // it draws nothing, and would answer with a new pattern of its own that nobody frees
+    cairo_pattern_t* source = cairo_get_source(cr);
+    if (source == lastPattern && color == lastColor)
+        return;
+    useSourceColor(cr, color);
+    source = cairo_get_source(cr);
+    if (source != lastPattern) {
+        cairo_pattern_reference(source);
+        if (lastPattern)
+            cairo_pattern_destroy(lastPattern);
+        lastPattern = source;
+    }
+    lastColor = color;
+}
+
 // Fills a text-space rectangle (x along the baseline, y down) with the current source.
 void FillBand(cairo_t* cr, double x, double y, double w, double h) {
     if (w <= 0 || h <= 0)
@@ -132,13 +155,21 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
     TextFont& font = *f.font;
     const FontMetrics& m = font.metrics();
     const auto* text = reinterpret_cast<const unsigned char*>(lpString);
-    std::vector<PlacedGlyph>& glyphs = Scratch();
-    const int width = c > 0 ? font.Layout(text, c, SpacingOf(*dc, f.sx), glyphs) : 0;
-    if (c == 0)
-        glyphs.clear();
+    const UINT align = dc->st.textAlign;
+    const bool opaque = dc->st.bkMode == OPAQUE;
+    const bool withText =
+        dc->target && !dc->target->isImage && cairo_surface_has_show_text_glyphs(dc->target->surface);
+    // Left-aligned text on a transparent background needs its width only after its glyphs: it is
+    // laid out and drawn in one walk.
+    const bool oneWalk = c > 0 && !opaque && !withText && (align & TA_CENTER) == TA_LEFT;
+    std::vector<PlacedGlyph>* glyphs = nullptr; // laid out beforehand, when not drawn in one walk
+    int width = 0;
+    if (c > 0 && !oneWalk) {
+        glyphs = &Scratch();
+        width = font.Layout(text, c, SpacingOf(*dc, f.sx), *glyphs);
+    }
 
     // Reference point in device pixels.
-    const UINT align = dc->st.textAlign;
     const bool updateCp = (align & TA_UPDATECP) != 0;
     double rx = updateCp ? dc->st.pos.x : x;
     double ry = updateCp ? dc->st.pos.y : y;
@@ -163,12 +194,22 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
         baseline = 0;
     else if (align & TA_BOTTOM)
         baseline = -m.descent;
+    const bool oriented = dc->st.graphicsMode == GM_ADVANCED;
+    if (oneWalk) {
+        if (cairo_t* cr = cairoBase(*dc)) {
+            useTextColor(cr, dc->st.textColor);
+            width = font.LayoutAndDraw(cr, text, c, SpacingOf(*dc, f.sx), rx, ry, x0, baseline, oriented,
+                                       ModeOf(*dc));
+            cairoBaseDone(*dc);
+        } else {
+            width = font.Measure(text, c, SpacingOf(*dc, f.sx));
+        }
+    }
 
     // The background band and the lines are filled in the escapement's frame; the glyphs are placed
     // in device pixels and drawn on the base state of the DC's Cairo context.
     const double angle = font.angle();
     const FontRequest& r = font.request();
-    const bool opaque = dc->st.bkMode == OPAQUE;
     auto fillBands = [&](bool background) {
         cairo_t* cr = cairoFor(*dc);
         if (!cr)
@@ -191,13 +232,10 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
     };
     if (opaque)
         fillBands(true);
-    if (!glyphs.empty()) {
+    if (glyphs && !glyphs->empty()) {
         if (cairo_t* cr = cairoBase(*dc)) {
-            useSourceColor(cr, dc->st.textColor);
-            const bool oriented = dc->st.graphicsMode == GM_ADVANCED;
-            const bool withText =
-                !dc->target->isImage && cairo_surface_has_show_text_glyphs(dc->target->surface);
-            font.DrawGlyphs(cr, glyphs, rx, ry, x0, baseline, oriented, ModeOf(*dc), withText);
+            useTextColor(cr, dc->st.textColor);
+            font.DrawGlyphs(cr, *glyphs, rx, ry, x0, baseline, oriented, ModeOf(*dc), withText);
             cairoBaseDone(*dc);
         }
     }
@@ -258,10 +296,9 @@ BOOL WINAPI GetCharABCWidthsA(HDC hdc, UINT wFirst, UINT wLast, LPABC lpABC) {
         if (code > 0xFF)
             bytes[n++] = static_cast<unsigned char>(code >> 8);
         bytes[n++] = static_cast<unsigned char>(code & 0xFF);
-        const GbkChar ch = f.font->Decode(bytes, n);
         // A lead byte followed by an invalid trail byte decodes as one character: the code is still
         // a single replacement character.
-        const GlyphInfo& g = f.font->Glyph(ch.code);
+        const GlyphInfo& g = f.font->GlyphAt(bytes, n);
         ABC& out = lpABC[code - wFirst];
         out.abcA = ToLogical(g.a, f.sx);
         out.abcB = static_cast<UINT>(ToLogical(g.b, f.sx));
