@@ -1,5 +1,7 @@
 #include "algorithms/angles.h"
 
+#include "algorithms/area_p.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -514,6 +516,12 @@ int PtInArea(double x, double y, int n, const double* xs, const double* ys, int*
             return 2;
         }
     }
+    return draft2d::detail::CrossingParity(x, y, n, xs, ys);
+}
+
+namespace draft2d::detail {
+
+int CrossingParity(double x, double y, int n, const double* xs, const double* ys) {
     // Crossings of a vertical ray from the point toward -y. The half-open x range counts a vertex
     // shared by two edges once, and vertical edges never.
     int result = 1;
@@ -527,6 +535,35 @@ int PtInArea(double x, double y, int n, const double* xs, const double* ys, int*
     }
     return result;
 }
+
+// A point is on an edge for svw_check_left_right when |AP| + |PB| - |AB| < kCoinc: inside the
+// ellipse with foci A and B whose axes are |AB| + kCoinc and 2 sqrt(|AB| kCoinc / 2 + kCoinc^2 / 4).
+// The edge's box widened by sqrt(|AB| kCoinc) + kCoinc holds that ellipse, and the squares of side
+// 2 kCoinc about the edge's ends where PtInArea finds a vertex, with room for rounding.
+AreaTest::AreaTest(int n, const double* xs, const double* ys) : n_(n), xs_(xs), ys_(ys) {
+    if (n <= 0 || xs == nullptr || ys == nullptr)
+        return;
+    near_.reserve(static_cast<size_t>(n));
+    for (int j = 0; j < n; ++j) {
+        const int k = j + 1 < n ? j + 1 : 0;
+        const double m = std::sqrt(Dist(xs[j], ys[j], xs[k], ys[k]) * kCoinc) * 1.5 + 2 * kCoinc;
+        near_.push_back({std::fmin(xs[j], xs[k]) - m, std::fmin(ys[j], ys[k]) - m,
+                         std::fmax(xs[j], xs[k]) + m, std::fmax(ys[j], ys[k]) + m});
+    }
+}
+
+int AreaTest::At(double x, double y) const {
+    if (n_ <= 0 || xs_ == nullptr || ys_ == nullptr)
+        return PtInArea(x, y, n_, xs_, ys_, nullptr);
+    for (const Box& b : near_) {
+        // Not (outside): NaN boxes or points also take PtInArea's own way.
+        if (!(x < b.x0 || x > b.x1 || y < b.y0 || y > b.y1))
+            return PtInArea(x, y, n_, xs_, ys_, nullptr);
+    }
+    return CrossingParity(x, y, n_, xs_, ys_);
+}
+
+} // namespace draft2d::detail
 
 // ---------------------------------------------------------------------------------------------------
 // Infinite line crossings

@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "algorithms/angles.h"
+#include "algorithms/area_p.h"
 #include "pixel_p.h"
 #include "symbol/mgSymbol.h"
 #include "text/CFontFormat.h"
@@ -46,9 +47,11 @@ namespace {
 
 const double kPi = 3.141592653589793;
 const double kTiny = 1e-7;
-const double kMaxOffset = 990.0;        // pixels
-const int kMaxPiecesPerSegment = 9999;  // pieces of one segment
-const int64_t kMaxFillPoints = 1000000; // grid points of one filling
+const double kMaxOffset = 990.0;       // pixels
+const int kMaxPiecesPerSegment = 9999; // pieces of one segment
+// Grid points of one filling (256 x 256): a denser grid on what the window shows puts a symbol
+// every few pixels, a smear that would cost a second a redraw, and is not drawn.
+const int64_t kMaxFillPoints = 65536;
 // Grid points times outline vertices of one filling: every grid point is tested against the whole
 // outline, so a dense grid inside a finely divided outline (a large circle) would cost seconds.
 const double kMaxFillWork = 2e7;
@@ -504,6 +507,7 @@ void CLineType::DrawFillBlock(CGraphSystem* gs, HDC /*hdc*/, const std::deque<mg
           std::fabs(j1) < kMaxIndex && (i1 - i0) * (j1 - j0) <= static_cast<double>(kMaxFillPoints) &&
           (i1 - i0) * (j1 - j0) * nv <= kMaxFillWork))
         return;
+    const draft2d::detail::AreaTest inside(nv, xs.data(), ys.data());
     const bool jitterX = (item.fillFlags & 1) != 0, jitterY = (item.fillFlags & 2) != 0;
     const bool turn = (item.fillFlags & 4) != 0;
     for (int64_t i = static_cast<int64_t>(i0); i < static_cast<int64_t>(i1); ++i) {
@@ -517,7 +521,7 @@ void CLineType::DrawFillBlock(CGraphSystem* gs, HDC /*hdc*/, const std::deque<mg
                 y += (static_cast<int>(random.Next() % 100) - 50) * d * 0.01;
             if (turn)
                 angle = Deg2Rad(static_cast<double>(random.Next() % 360));
-            if (PtInArea(x, y, nv, xs.data(), ys.data(), nullptr) != 1)
+            if (inside.At(x, y) != 1)
                 gs->DrawSymbol(x, y, item.blockName, angle, CGraphSystem::COORD_SCREEN, 1.0);
         }
     }

@@ -340,13 +340,14 @@ TEST_F(PatternTest, FillingSymbolsAreNotCutByTheClipRectangle) {
 
 // Every grid point of a filling is tested against the whole outline: an outline divided into many
 // vertices places the same symbols as the plain one, until grid points times vertices pass the
-// bound that keeps one filling from costing seconds; then, like a grid denser than its cap, the
-// filling is a smear and is not drawn.
+// bound that keeps one filling from costing seconds; then, like a grid of more points than a
+// filling draws (a symbol on every pixel), the filling is a smear and is not drawn.
 TEST_F(PatternTest, FillingOfAFinelyDividedOutline) {
     if (!trace)
         GTEST_SKIP() << "needs the call trace";
     DotSymbol dot("dot");
-    Load("*Field\nD10\nM0,10\nb\"dot\",20,5,0\n*Dense\nD10\nM0,10\nb\"dot\",2,5,0\n");
+    Load("*Field\nD10\nM0,10\nb\"dot\",20,5,0\n*Dense\nD10\nM0,10\nb\"dot\",2,5,0\n"
+         "*Smear\nD10\nM0,10\nb\"dot\",1,5,0\n");
     // The outline's corners, each edge divided into steps of about two pixels.
     auto divided = [](const std::vector<mgPoint>& corners, int steps) {
         std::vector<mgPoint> out;
@@ -371,6 +372,8 @@ TEST_F(PatternTest, FillingOfAFinelyDividedOutline) {
     const std::vector<mgPoint> field = {{-800, -800}, {1200, -800}, {1200, 1000}, {-800, 1000}};
     EXPECT_GT(dots("Dense", field), 20000u);
     EXPECT_EQ(dots("Dense", divided(field, 1000)), 0u); // against 4,000 vertices
+    // Every pixel of the window and around it: more grid points than a filling draws.
+    EXPECT_EQ(dots("Smear", field), 0u);
 }
 
 // For the call, the DC's text colour is the pen's (letters take the line's colour); afterwards
