@@ -754,31 +754,32 @@ const CharGlyph& TextFont::FillChar(CharGlyph& slot, const unsigned char* s, int
     return slot;
 }
 
-int TextFont::Layout(const unsigned char* text, int len, const TextSpacing& sp,
-                     std::vector<PlacedGlyph>& out) {
-    out.clear();
+// Every character of len GBK bytes in order, with the pen position where it starts:
+// visit(char, pen, offset, bytes). Returns the pen position after the last one, the text's width.
+template <typename Visit>
+int TextFont::WalkPen(const unsigned char* text, int len, const TextSpacing& sp, Visit&& visit) {
     BreakSpreader breaks(sp);
     int64_t pen = 0;
     for (int i = 0; i < len;) {
         int bytes;
         const CharGlyph& ch = CharAt(text + i, len - i, bytes);
-        out.push_back({ch.glyph.index, ch.glyph.face, ClampPen(pen), i, bytes, ch.code});
+        visit(ch, ClampPen(pen), i, bytes);
         pen += int64_t{ch.glyph.advance()} + sp.charExtra + breaks.Next(ch.code);
         i += bytes;
     }
     return ClampPen(pen);
 }
 
+int TextFont::Layout(const unsigned char* text, int len, const TextSpacing& sp,
+                     std::vector<PlacedGlyph>& out) {
+    out.clear();
+    return WalkPen(text, len, sp, [&out](const CharGlyph& ch, int pen, int offset, int bytes) {
+        out.push_back({ch.glyph.index, ch.glyph.face, pen, offset, bytes, ch.code});
+    });
+}
+
 int TextFont::Measure(const unsigned char* text, int len, const TextSpacing& sp) {
-    BreakSpreader breaks(sp);
-    int64_t pen = 0;
-    for (int i = 0; i < len;) {
-        int bytes;
-        const CharGlyph& ch = CharAt(text + i, len - i, bytes);
-        pen += int64_t{ch.glyph.advance()} + sp.charExtra + breaks.Next(ch.code);
-        i += bytes;
-    }
-    return ClampPen(pen);
+    return WalkPen(text, len, sp, [](const CharGlyph&, int, int, int) {});
 }
 
 namespace {
@@ -865,26 +866,20 @@ int TextFont::LayoutAndDraw(cairo_t* cr, const unsigned char* text, int len, con
     oriented = oriented && hasOrientation_;
     std::vector<cairo_glyph_t>& run = ThreadGlyphRuns().glyphs;
     run.clear();
-    BreakSpreader breaks(sp);
-    int64_t pen = 0;
     uint16_t face = 0;
-    for (int i = 0; i < len;) {
-        int bytes;
-        const CharGlyph& ch = CharAt(text + i, len - i, bytes);
+    const int width = WalkPen(text, len, sp, [&](const CharGlyph& ch, int pen, int, int) {
         if (ch.glyph.face != face && !run.empty()) {
             ShowRun(cr, face, mode, oriented, run, nullptr, nullptr);
             run.clear();
         }
         face = ch.glyph.face;
         // The very expression of DrawGlyphs, so that the glyphs land on the same positions.
-        const double x = x0 + ClampPen(pen);
+        const double x = x0 + pen;
         run.push_back({ch.glyph.index, rx + x * cos_ + baseline * sin_, ry - x * sin_ + baseline * cos_});
-        pen += int64_t{ch.glyph.advance()} + sp.charExtra + breaks.Next(ch.code);
-        i += bytes;
-    }
+    });
     if (!run.empty())
         ShowRun(cr, face, mode, oriented, run, nullptr, nullptr);
-    return ClampPen(pen);
+    return width;
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -200,6 +200,8 @@ private:
                  const std::vector<cairo_glyph_t>& run, const std::string* utf8,
                  const std::vector<cairo_text_cluster_t>* clusters);
     const GlyphInfo& GlyphLocked(char32_t code);
+    template <typename Visit>
+    int WalkPen(const unsigned char* text, int len, const TextSpacing& sp, Visit&& visit);
     // The glyph of the character at s[0] of a text with avail (>= 1) bytes left, and its bytes (as
     // Decode takes them: a lead byte 0x81-0xFE with a trail byte 0x40-0xFE other than 0x7F is one
     // character, every other byte one by itself).
