@@ -53,6 +53,12 @@ inline int32_t DevicePixel(double v) {
     return GuardPixel(v + 0.5);
 }
 
+// DevicePixel of a coordinate known to lie strictly inside the guard box (InsideGuard): rounding it
+// cannot pass the box's edge, so it needs neither the NaN nor the saturation test.
+inline int32_t DevicePixelInGuard(double v) {
+    return static_cast<int32_t>(v + 0.5);
+}
+
 // A drawing coordinate truncated toward zero into the guard box.
 inline int32_t DevicePixelTrunc(double v) {
     return GuardPixel(v);

@@ -42,6 +42,7 @@
 #include "view/CGraphCanvas.h"
 
 using draft2d::detail::DevicePixel;
+using draft2d::detail::DevicePixelInGuard;
 using draft2d::detail::DevicePixelTrunc;
 using draft2d::detail::InsideGuard;
 using draft2d::detail::kGuardPixels;
@@ -177,23 +178,20 @@ void CGraphSystem::DrawLinePx(HDC dc, double x1, double y1, double x2, double y2
         dc = GetDrawDC();
     if (dc == nullptr)
         return;
-    // The common case, once per segment of every path: no clip rectangle and both ends inside the
-    // guard box (so finite), where rounding cannot reach the box's edge.
+    // Once per segment of every path: without a clip rectangle, a segment inside the guard box (so
+    // finite) needs no clipping.
     if (!state->clipSet && InsideGuard(x1, y1) && InsideGuard(x2, y2)) {
-        ::MoveToEx(dc, static_cast<int32_t>(x1 + 0.5), static_cast<int32_t>(y1 + 0.5), nullptr);
-        ::LineTo(dc, static_cast<int32_t>(x2 + 0.5), static_cast<int32_t>(y2 + 0.5));
+        ::MoveToEx(dc, DevicePixelInGuard(x1), DevicePixelInGuard(y1), nullptr);
+        ::LineTo(dc, DevicePixelInGuard(x2), DevicePixelInGuard(y2));
         return;
     }
     if (!Finite(x1, y1) || !Finite(x2, y2))
         return;
     const mgRect& clip = state->clipRect;
-    int result;
-    if (!clip.isEmpty())
-        result = ClipLineInArea(&x1, &y1, &x2, &y2, clip.left(), clip.top(), clip.right(), clip.bottom());
-    else if (InsideGuard(x1, y1) && InsideGuard(x2, y2))
-        result = 0;
-    else
-        result = ClipLineInArea(&x1, &y1, &x2, &y2, -kGuardPixels, -kGuardPixels, kGuardPixels, kGuardPixels);
+    const int result =
+        state->clipSet
+            ? ClipLineInArea(&x1, &y1, &x2, &y2, clip.left(), clip.top(), clip.right(), clip.bottom())
+            : ClipLineInArea(&x1, &y1, &x2, &y2, -kGuardPixels, -kGuardPixels, kGuardPixels, kGuardPixels);
     if (result != 0)
         return;
     ::MoveToEx(dc, DevicePixel(x1), DevicePixel(y1), nullptr);
