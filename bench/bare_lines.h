@@ -1,7 +1,8 @@
 // The least work that lights the pixels GDI's one-pixel LineTo lights: Bresenham into a plain
 // buffer, one pixel per step of the major axis, the first drawn and the last not. The benchmarks
 // compare our platform layer and the view with it, and check in the same run that both light the
-// same pixels.
+// same pixels. It is written apart from the platform layer's raster code on purpose, so that the
+// check compares two implementations of the rule.
 #pragma once
 
 #include <cstdint>

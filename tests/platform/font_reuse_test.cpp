@@ -3,6 +3,7 @@
 // whatever the layer keeps of deleted fonts; deleting leaves no live object behind.
 #include "platform/devices.h"
 #include "platform/win32.h"
+#include "text_fonts.h"
 
 #include <gtest/gtest.h>
 
@@ -17,22 +18,11 @@ using draft2d::GetGdiObjectCounts;
 
 namespace {
 
-const char kMixed[] = "\xd6\xd0\xce\xc4"
-                      "ABC"
-                      "\xca\xb5\xcf\xdf"; // 中文ABC实线
+using text_fonts::kMixed;
 
 LOGFONTA Font(const char* face, LONG height, LONG escapement = 0, LONG weight = FW_NORMAL,
               BYTE quality = DEFAULT_QUALITY, BYTE charset = GB2312_CHARSET) {
-    LOGFONTA lf;
-    std::memset(&lf, 0, sizeof(lf));
-    lf.lfHeight = height;
-    lf.lfEscapement = escapement;
-    lf.lfOrientation = escapement;
-    lf.lfWeight = weight;
-    lf.lfCharSet = charset;
-    lf.lfQuality = quality;
-    std::strncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
-    return lf;
+    return text_fonts::MakeLogFont(face, height, escapement, weight, charset, quality);
 }
 
 // What one font gives: the line's extent, the metrics, and the pixels of the line drawn alone.

@@ -3,6 +3,7 @@
 // hold for our platform layer and for the system's GDI.
 #include "platform/devices.h"
 #include "platform/win32.h"
+#include "text_fonts.h"
 
 #include <gtest/gtest.h>
 
@@ -27,9 +28,7 @@ const char kHei[] = "\xba\xda\xcc\xe5";             // 黑体
 const char kFangSong[] = "\xb7\xc2\xcb\xce_GB2312"; // 仿宋_GB2312
 const char kZhongWen[] = "\xd6\xd0\xce\xc4";        // 中文
 const char kShiXian[] = "\xca\xb5\xcf\xdf";         // 实线
-const char kMixed[] = "\xd6\xd0\xce\xc4"
-                      "ABC"               // 中文ABC
-                      "\xca\xb5\xcf\xdf"; // 实线
+using text_fonts::kMixed;
 const char kLine7[] = "\xbc\xe4\xb8\xf4\xbb\xae\xcf\xdf"
                       "A1"; // 间隔划线A1
 
@@ -84,21 +83,7 @@ size_t ColourCount(const Device& dev) {
     return static_cast<size_t>(std::unique(px.begin(), px.end()) - px.begin());
 }
 
-LOGFONTA MakeLogFont(const char* face, LONG height, LONG escapement = 0, LONG weight = FW_NORMAL,
-                     BYTE charset = GB2312_CHARSET, BYTE quality = NONANTIALIASED_QUALITY) {
-    LOGFONTA lf;
-    std::memset(&lf, 0, sizeof(lf));
-    lf.lfHeight = height;
-    lf.lfEscapement = escapement;
-    lf.lfOrientation = escapement;
-    lf.lfWeight = weight;
-    lf.lfCharSet = charset;
-    lf.lfOutPrecision = 4; // OUT_TT_PRECIS
-    lf.lfQuality = quality;
-    if (face)
-        std::strncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
-    return lf;
-}
+using text_fonts::MakeLogFont;
 
 // An image device with a font selected; restores and deletes the font on destruction.
 class TextCanvas {
